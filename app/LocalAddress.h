@@ -1,0 +1,14 @@
+// The host's own IPv4 address, which both UDP sockets bind to.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Dotted-quad text, set once at start.
+extern char LocalAddress[32];
+
+// resolved: the addresses of the host's own name, in the resolver's order; interfaces: the IPv4 addresses of the
+// host's interfaces. The first resolved address unless it is a loopback one or there is none; then the first
+// non-loopback interface address; else "0.0.0.0".
+std::string ChooseLocalAddress(const std::vector<std::string>& resolved, const std::vector<std::string>& interfaces);
+bool IsLoopbackAddress(const std::string& dottedQuad);

@@ -1,0 +1,113 @@
+// The console: the program's one text output (pane, log, in-game copy) and the command interpreter behind it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <ctime>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#pragma pack(push, 1)
+// One command of a command table.
+struct ConsoleCommand {
+    uint32_t id;
+    char name[32];
+    char help[128];
+};
+// One command ready to run; made by the interpreter, freed by whoever runs it.
+struct CommandRequest {
+    uint32_t id;
+    char args[256];
+};
+#pragma pack(pop)
+static_assert(sizeof(ConsoleCommand) == 164, "ConsoleCommand is a 164-byte packed record");
+static_assert(sizeof(CommandRequest) == 260, "CommandRequest is a 260-byte packed record");
+
+// Ids of the console's own commands.
+enum : uint32_t {
+    CMD_HELP = 100,
+    CMD_SAVELOG = 101,
+    CMD_CLEAR = 102,
+    CMD_EXEC = 103,
+    CMD_ECHO = 104,
+    CMD_TIME = 105,
+};
+
+
+// Where the console's text is shown (the "Console output" pane).
+class IOutputPane {
+public:
+    virtual ~IOutputPane() = default;
+    // Appends text at the end and keeps the end in view.
+    virtual void AppendText(const std::string& text) = 0;
+    // Replaces the whole text.
+    virtual void SetAllText(const std::string& text) = 0;
+};
+
+// The window that runs every command that is not the console's own (the main window).
+class IConsoleOwner {
+public:
+    virtual ~IConsoleOwner() = default;
+    // Runs the request synchronously and frees it; when this returns the command has run.
+    virtual void SendConsoleCommand(std::unique_ptr<CommandRequest> request) = 0;
+};
+
+// Receives every written text for the in-game console.
+class IOverlaySink {
+public:
+    virtual ~IOverlaySink() = default;
+    virtual void AddOverlayText(const std::string& text) = 0;
+};
+
+class CCommandEdit;
+
+class CConsole {
+public:
+    // Deepest chain of command files that run each other; a deeper exec is refused.
+    static constexpr int kMaxExecDepth = 16;
+    // Longest line read from a command file; longer lines are refused.
+    static constexpr size_t kMaxFileLine = 4096;
+
+    CConsole();
+    ~CConsole();
+    CConsole(const CConsole&) = delete;
+    CConsole& operator=(const CConsole&) = delete;
+
+    int Init(IConsoleOwner* owner, CCommandEdit* commandEdit, IOutputPane* outputPane, IOverlaySink* assistant);
+    int RegisterCommands(const ConsoleCommand* table, size_t count);
+    void SetDefaultCommand(uint32_t id) { m_nDefaultCommand = id; }
+
+    int Write(const std::string& text);
+    void WriteLine(const std::string& text);
+    void WriteList(const std::vector<std::string>& list);
+
+    int Execute(const std::string& line);
+    int FindCommand(const std::string& line, CommandRequest& request) const;
+    static std::string CleanArgument(const std::string& text);
+
+    const std::string& Log() const { return m_strLog; }
+    const std::vector<ConsoleCommand>& Commands() const { return m_Commands; }
+
+    // The clock of the time command; the local time by default.
+    void SetClock(std::function<std::tm()> clock) { m_Clock = std::move(clock); }
+
+private:
+    void RunBuiltin(const CommandRequest& request);
+    void Help(const std::string& arg);
+    void Clear();
+    void SaveLog(const std::string& arg);
+    void Exec(const std::string& arg);
+    void Time();
+
+    IOutputPane* m_pOutputPane = nullptr;
+    IConsoleOwner* m_pOwner = nullptr;
+    std::string m_strLog;
+    std::vector<ConsoleCommand> m_Commands;
+    CCommandEdit* m_pCommandEdit = nullptr;
+    uint32_t m_nDefaultCommand = 0;
+    IOverlaySink* m_pAssistant = nullptr;
+    std::function<std::tm()> m_Clock;
+    int m_nExecDepth = 0;
+};

@@ -1,0 +1,58 @@
+// Resource and control ids of KVL_SE.exe (shared with the resource script and the test driver).
+#pragma once
+
+#define IDD_ABOUTBOX 100
+#define IDD_KVL_DIALOG 102
+#define IDD_CONFIG 104
+
+#define IDR_MAINFRAME 128
+#define IDR_TRAYMENU 177
+
+// Icons; the tree's images and the buttons' pictures.
+#define IDI_MAP 143
+#define IDI_TYPE 144
+#define IDI_ADDRESS 145
+#define IDI_GAME_WAITING 146
+#define IDI_IDLE_PLAYER 147
+#define IDI_ROOT_WAITING 148
+#define IDI_ROOT_GAMES 149
+#define IDI_GAME_RUNNING 150
+#define IDI_STATUS 151
+#define IDI_USER_IDLE 152
+#define IDI_ROOT_USERS 153
+#define IDI_USER_RUNNING 154
+#define IDI_CONFIGURE 165
+#define IDI_REFRESH 166
+#define IDI_HELP 167
+#define IDI_QUIT 168
+#define IDI_LAUNCH 170
+#define IDI_SIGN 180
+#define IDI_USER_ACTIVE 181
+
+// Main window controls.
+#define IDC_STATUS_TREE 1003
+#define IDC_COMMAND 1004
+#define IDC_OUTPUT 1006
+#define IDC_LAUNCH 1009
+#define IDC_REFRESH 1010
+#define IDC_CONFIGURE 1011
+#define IDC_EXEC 1012
+#define IDC_QUIT 1013
+#define IDC_LBL_COMMAND 1015
+#define IDC_LBL_NETWORK 1016
+#define IDC_LBL_CONSOLE 1017
+#define IDC_HELP 1018
+
+// Tray menu commands and the system menu's About entry.
+#define ID_TRAY_QUIT 178
+#define ID_TRAY_KVL 179
+#define IDM_ABOUT 16
+
+#ifndef RC_INVOKED
+// Window messages of the main window.
+#define WM_CONSOLE_COMMAND (WM_USER + 10)
+#define WM_PEER_NOTICE (WM_USER + 20)
+#define WM_TRAY_NOTIFY (WM_APP + 10)
+#define WM_ALREADY_RUNNING (WM_APP + 11)
+#define WM_KEYRELAY_NOTIFY (WM_APP + 20)
+#endif
