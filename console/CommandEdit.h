@@ -20,6 +20,7 @@ public:
     static constexpr size_t kMaxKeywords = 257;
 
     void Attach(IEditBox* box) { m_pBox = box; }
+    IEditBox* Box() const { return m_pBox; }
 
     bool AddKeyword(const std::string& text);
     void AddHistory(const std::string& text);

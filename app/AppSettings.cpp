@@ -1,0 +1,94 @@
+// The settings record and its store: load and save of the seven values, and the placement text.
+#include "app/AppSettings.h"
+
+#include <cstdio>
+#include <cstring>
+
+SettingsRecord AppSettings;
+std::string PlacementText;
+
+namespace {
+
+constexpr uint32_t kTextBufferSize = 128;
+
+void LoadText(ISettingsKey& key, const char* name, std::string& field) {
+    uint8_t buffer[kTextBufferSize] = {};
+    uint32_t size = sizeof(buffer);
+    uint32_t type = VALUE_NONE;
+    if (!key.QueryValue(name, buffer, size, type) || type != VALUE_SZ || size == 0 || size > sizeof(buffer))
+        return;
+    // The stored text need not carry its terminator: take the bytes up to the first zero, within the value's size.
+    const void* zero = std::memchr(buffer, 0, size);
+    size_t length = zero ? static_cast<size_t>(static_cast<const uint8_t*>(zero) - buffer) : size;
+    field.assign(reinterpret_cast<const char*>(buffer), length);
+}
+
+void LoadNumber(ISettingsKey& key, const char* name, uint32_t& field) {
+    // The value's type is not checked: whatever fits in four bytes is taken as the number, low byte first.
+    uint8_t buffer[4] = {};
+    uint32_t size = sizeof(buffer);
+    uint32_t type = VALUE_NONE;
+    if (!key.QueryValue(name, buffer, size, type) || size > sizeof(buffer))
+        return;
+    uint32_t value = field;
+    for (uint32_t i = 0; i < size; ++i) {
+        value &= ~(0xFFu << (8 * i));
+        value |= static_cast<uint32_t>(buffer[i]) << (8 * i);
+    }
+    field = value;
+}
+
+void SaveText(ISettingsKey& key, const char* name, const std::string& text) {
+    key.SetValue(name, VALUE_SZ, reinterpret_cast<const uint8_t*>(text.c_str()), static_cast<uint32_t>(text.size() + 1));
+}
+
+void SaveNumber(ISettingsKey& key, const char* name, uint32_t value) {
+    const uint8_t bytes[4] = {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
+                              static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)};
+    key.SetValue(name, VALUE_DWORD, bytes, sizeof(bytes));
+}
+
+}  // namespace
+
+int LoadSettings(SettingsRecord& settings, const std::string& applicationKey, ISettingsStore& store) {
+    std::unique_ptr<ISettingsKey> key = store.OpenApplicationKey(applicationKey);
+    if (!key)
+        return -1;
+    LoadText(*key, "WindowPlacement", settings.WindowPlacement);
+    LoadText(*key, "Name", settings.Name);
+    LoadText(*key, "Sign", settings.Sign);
+    LoadText(*key, "Path", settings.Path);
+    LoadNumber(*key, "RefreshTimeout", settings.RefreshTimeout);
+    LoadNumber(*key, "RefreshAuto", settings.RefreshAuto);
+    LoadNumber(*key, "RefreshPeriod", settings.RefreshPeriod);
+    return 0;
+}
+
+int SaveSettings(const SettingsRecord& settings, const std::string& applicationKey, ISettingsStore& store) {
+    std::unique_ptr<ISettingsKey> key = store.OpenApplicationKey(applicationKey);
+    if (!key)
+        return -1;
+    SaveText(*key, "WindowPlacement", settings.WindowPlacement);
+    SaveText(*key, "Name", settings.Name);
+    SaveText(*key, "Sign", settings.Sign);
+    SaveText(*key, "Path", settings.Path);
+    SaveNumber(*key, "RefreshTimeout", settings.RefreshTimeout);
+    SaveNumber(*key, "RefreshAuto", settings.RefreshAuto);
+    SaveNumber(*key, "RefreshPeriod", settings.RefreshPeriod);
+    return 0;
+}
+
+std::string FormatPlacement(const PlacementValues& p) {
+    char text[96];
+    std::snprintf(text, sizeof(text), "%d,%d,%d,%d,%d,%d", p.left, p.top, p.right, p.bottom, p.showCmd, p.flags);
+    return text;
+}
+
+bool ParsePlacement(const std::string& text, PlacementValues& placement) {
+    PlacementValues read;
+    if (std::sscanf(text.c_str(), "%d,%d,%d,%d,%d,%d", &read.left, &read.top, &read.right, &read.bottom,
+                    &read.showCmd, &read.flags) != 6)
+        return false;
+    placement = read;
+    return true;
+}

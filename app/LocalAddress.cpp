@@ -1,0 +1,31 @@
+// The choice of the host's own address among what the resolver and the interfaces report.
+#include "app/LocalAddress.h"
+
+#include <cstdio>
+
+char LocalAddress[32] = "0.0.0.0";
+
+bool IsLoopbackAddress(const std::string& dottedQuad) {
+    unsigned a = 0, b = 0, c = 0, d = 0;
+    char tail = 0;
+    if (std::sscanf(dottedQuad.c_str(), "%u.%u.%u.%u%c", &a, &b, &c, &d, &tail) != 4)
+        return false;
+    return a == 127;
+}
+
+namespace {
+bool IsUsable(const std::string& address) {
+    return !address.empty() && address != "0.0.0.0" && !IsLoopbackAddress(address);
+}
+}  // namespace
+
+std::string ChooseLocalAddress(const std::vector<std::string>& resolved, const std::vector<std::string>& interfaces) {
+    // The resolver's first answer is the host's address, unless it names loopback (Debian maps the host name to
+    // 127.0.1.1) or there is none: bound there, the sockets would never hear the LAN.
+    if (!resolved.empty() && IsUsable(resolved.front()))
+        return resolved.front();
+    for (const std::string& address : interfaces)
+        if (IsUsable(address))
+            return address;
+    return "0.0.0.0";
+}
