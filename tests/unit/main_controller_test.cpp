@@ -1,0 +1,367 @@
+// The main window's logic against fakes of the window, the sockets, the tree, the pane and the command box:
+// start-up banner and timers, the refresh cycle, the status tree rebuild, the listings and the command line.
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <map>
+
+#include "app/AppSettings.h"
+#include "app/MainController.h"
+#include "tests/unit/FakeTreeView.h"
+#include "tests/unit/GameDatagramBuilder.h"
+
+using namespace kvltest;
+
+namespace {
+
+class FakeView : public IMainView {
+public:
+    std::map<unsigned, unsigned> timers;  // id -> period of the live timers
+    std::vector<std::string> timerLog;
+    bool refreshEnabled = true;
+    std::string tip = "KVL SE";
+    int endedWith = -1;
+
+    uintptr_t SetTimer(unsigned id, unsigned milliseconds) override {
+        timers[id] = milliseconds;
+        timerLog.push_back("set " + std::to_string(id) + " " + std::to_string(milliseconds));
+        return id;
+    }
+    void KillTimer(unsigned id) override {
+        timers.erase(id);
+        timerLog.push_back("kill " + std::to_string(id));
+    }
+    void EnableRefreshButton(bool enable) override { refreshEnabled = enable; }
+    void SetTrayTip(const std::string& text) override { tip = text; }
+    void EndDialog(int result) override { endedWith = result; }
+};
+
+class LanSocket;
+
+// The LAN as the monitor's socket sees it: what was sent, and datagrams to deliver.
+class FakeLan : public ISocketFactory {
+public:
+    std::unique_ptr<CNotifySocket> CreateUdpSocket() override;
+    void Deliver(const Bytes& bytes, const std::string& from);
+
+    bool failBind = false;
+    int sends = 0;
+    std::string boundTo;
+    LanSocket* live = nullptr;
+    std::deque<std::pair<Bytes, std::string>> queue;
+};
+
+class LanSocket : public CNotifySocket {
+public:
+    explicit LanSocket(FakeLan& lan) : m_Lan(lan) {}
+    ~LanSocket() override {
+        if (m_Lan.live == this)
+            m_Lan.live = nullptr;
+    }
+    bool SetOption(SocketOption, int) override { return true; }
+    bool Bind(const std::string& address, uint16_t port) override {
+        m_Lan.boundTo = address + ":" + std::to_string(port);
+        return !m_Lan.failBind;
+    }
+    bool SendTo(const uint8_t*, size_t, const std::string&, uint16_t) override {
+        ++m_Lan.sends;
+        return true;
+    }
+    int ReceiveFrom(uint8_t* buffer, size_t capacity, std::string& fromAddress, uint16_t& fromPort) override {
+        if (m_Lan.queue.empty())
+            return -1;
+        auto [bytes, from] = m_Lan.queue.front();
+        m_Lan.queue.pop_front();
+        if (bytes.size() > capacity)
+            return -1;
+        std::copy(bytes.begin(), bytes.end(), buffer);
+        fromAddress = from;
+        fromPort = 6111;
+        return static_cast<int>(bytes.size());
+    }
+
+private:
+    FakeLan& m_Lan;
+};
+
+std::unique_ptr<CNotifySocket> FakeLan::CreateUdpSocket() {
+    auto socket = std::make_unique<LanSocket>(*this);
+    live = socket.get();
+    return socket;
+}
+
+void FakeLan::Deliver(const Bytes& bytes, const std::string& from) {
+    queue.emplace_back(bytes, from);
+    if (live)
+        live->Notify();
+    else
+        queue.pop_back();
+}
+
+class FakePane : public IOutputPane {
+public:
+    std::string text;
+    void AppendText(const std::string& t) override { text += t; }
+    void SetAllText(const std::string& t) override { text = t; }
+};
+
+class FakeBox : public IEditBox {
+public:
+    std::string text;
+    std::string GetText() const override { return text; }
+    void SetText(const std::string& t) override { text = t; }
+    void SetSel(int, int) override {}
+};
+
+class MainControllerTest : public ::testing::Test, public IConsoleOwner {
+protected:
+    void SetUp() override {
+        AppSettings = SettingsRecord();
+        AppSettings.RefreshAuto = 0;
+    }
+    void SendConsoleCommand(std::unique_ptr<CommandRequest> request) override {
+        controller.OnConsoleCommand(std::move(request));
+    }
+    void Start() { controller.Start(this, &pane, &box, &tree); }
+    // The pane's text written since mark.
+    std::string Since(size_t mark) const { return pane.text.substr(mark); }
+    void RunRefresh(const std::vector<std::pair<Bytes, std::string>>& arrivals) {
+        ASSERT_EQ(controller.StartRefresh(), 0);
+        for (const auto& [bytes, from] : arrivals)
+            lan.Deliver(bytes, from);
+        controller.OnTimer(TIMER_REFRESH_DONE);
+    }
+    std::string Run(const std::string& line) {
+        const size_t mark = pane.text.size();
+        controller.Console().Execute(line);
+        return Since(mark);
+    }
+
+    FakeView view;
+    FakeLan lan;
+    FakePane pane;
+    FakeBox box;
+    FakeTreeView tree;
+    CMainController controller{view, lan, "10.77.0.2"};
+};
+
+TEST_F(MainControllerTest, BannerIsWrittenByteForByte) {
+    Start();
+    const std::string rule(44, '-');
+    const std::string expected = "Korvalen SE v0.70\r\n" + rule + "\r\nInitializing built-in modules:\r\n"
+                                 " Starting Scoutline\x99 engine... [OK]\r\n"
+                                 " Starting Chatline\x99... [FAILED]\r\n"
+                                 " Starting keyRelay\x99... [FAILED]\r\n"
+                                 " Starting Bulwark\x99 services... [FAILED]\r\n"
+                                 "Done\r\n" +
+                                 rule + "\r\nType '/help' to get list of commands\r\n\r\n";
+    EXPECT_EQ(pane.text, expected);
+    EXPECT_EQ(controller.Console().Log(), expected);
+}
+
+TEST_F(MainControllerTest, AutomaticRefreshStartsAtOnceWithItsTimers) {
+    AppSettings.RefreshAuto = 1;
+    AppSettings.RefreshPeriod = 7000;
+    AppSettings.RefreshTimeout = 1500;
+    Start();
+    EXPECT_EQ(view.timerLog, (std::vector<std::string>{"set 1000 7000", "set 2000 1500", "set 3000 1000"}));
+    EXPECT_NE(controller.AutoRefreshTimer(), 0u);
+    EXPECT_TRUE(controller.ServerMonitor().IsRefreshing());
+    EXPECT_EQ(lan.sends, 1);
+    EXPECT_EQ(lan.boundTo, "10.77.0.2:6111");
+    EXPECT_FALSE(view.refreshEnabled);
+}
+
+TEST_F(MainControllerTest, WithoutAutomaticRefreshNothingIsAskedUntilRequested) {
+    Start();
+    EXPECT_EQ(view.timerLog, (std::vector<std::string>{"set 3000 1000"}));
+    EXPECT_EQ(controller.AutoRefreshTimer(), 0u);
+    EXPECT_EQ(lan.sends, 0);
+    EXPECT_EQ(tree.Count(), 0u);
+}
+
+TEST_F(MainControllerTest, ARefreshEndsOnItsTimerWithTreeTipAndButton) {
+    Start();
+    ASSERT_EQ(controller.StartRefresh(), 0);
+    EXPECT_FALSE(view.refreshEnabled);
+    EXPECT_EQ(view.timers.count(TIMER_REFRESH_DONE), 1u);
+    lan.Deliver(AdvertBytes("Ladder", "Plains", 2, 8, 0), "10.77.0.5");
+    lan.Deliver(IdleSearchBytes(), "10.77.0.6");
+    controller.OnTimer(TIMER_REFRESH_DONE);
+    EXPECT_FALSE(controller.ServerMonitor().IsRefreshing());
+    EXPECT_EQ(view.timers.count(TIMER_REFRESH_DONE), 0u);
+    EXPECT_TRUE(view.refreshEnabled);
+    EXPECT_EQ(view.tip, "Servers: 1, Waiting: 1, Users: 0");
+    EXPECT_EQ(tree.Dump(),
+              "+ Games\n"
+              "  [2/8] Ladder\n"
+              "    Address: 10.77.0.5\n"
+              "    Map: Plains\n"
+              "    Type: Game (0)\n"
+              "    Status: Waiting\n"
+              "+ Waiting games\n"
+              "  [10.77.0.6]\n"
+              "KVL's online\n");
+    EXPECT_TRUE(view.refreshEnabled);
+}
+
+TEST_F(MainControllerTest, TreeImagesAndOrderFollowTheGames) {
+    Start();
+    RunRefresh({{AdvertBytes("Alpha", "Lost Temple", 2, 4, 12), "10.77.0.9"},
+                {AdvertBytes("Zeta", "Plains", 1, 8, 0), "10.77.0.8"},
+                {AdvertBytes("Replay", "Big Game Hunters", 1, 1, 0x8C), "10.77.0.7"}});
+    const TreeItem games = tree.FindChild(TREE_NONE, "Games");
+    EXPECT_EQ(tree.ChildTexts(games), (std::vector<std::string>{"[1/1] Replay", "[1/8] Zeta", "[2/4] Alpha"}));
+    const TreeItem alpha = tree.FindChild(games, "[2/4] Alpha");
+    EXPECT_EQ(tree.Image(alpha), IMG_GAME_RUNNING);
+    EXPECT_EQ(tree.ChildTexts(alpha), (std::vector<std::string>{"Address: 10.77.0.9", "Map: Lost Temple",
+                                                                "Type: Game (12)", "Status: Running"}));
+    std::vector<int> images;
+    for (TreeItem line : tree.Children(alpha))
+        images.push_back(tree.Image(line));
+    EXPECT_EQ(images, (std::vector<int>{IMG_ADDRESS, IMG_MAP, IMG_TYPE, IMG_STATUS}));
+    EXPECT_EQ(tree.Image(tree.FindChild(games, "[1/8] Zeta")), IMG_GAME_WAITING);
+    const TreeItem replay = tree.FindChild(games, "[1/1] Replay");
+    EXPECT_EQ(tree.ChildTexts(replay)[2], "Type: Watching replay");
+    EXPECT_EQ(tree.ChildTexts(replay)[3], "Status: Running");
+    EXPECT_EQ(tree.Image(games), IMG_ROOT_GAMES);
+    EXPECT_EQ(tree.Image(tree.FindChild(TREE_NONE, "Waiting games")), IMG_ROOT_WAITING);
+    EXPECT_EQ(tree.Image(tree.FindChild(TREE_NONE, "KVL's online")), IMG_ROOT_USERS);
+}
+
+TEST_F(MainControllerTest, ExpandedGameStaysExpandedUntilItsTextChanges) {
+    Start();
+    RunRefresh({{AdvertBytes("Ladder", "Plains", 2, 8), "10.77.0.5"}});
+    const TreeItem game = tree.FindByTexts({"Games", "[2/8] Ladder"});
+    tree.Expand(game);
+    tree.Select(tree.FindByTexts({"Games", "[2/8] Ladder", "Map: Plains"}));
+
+    RunRefresh({{AdvertBytes("Ladder", "Plains", 2, 8), "10.77.0.5"}});
+    const TreeItem again = tree.FindByTexts({"Games", "[2/8] Ladder"});
+    EXPECT_TRUE(tree.IsExpanded(again));
+    EXPECT_EQ(tree.GetText(tree.GetSelection()), "Map: Plains");
+
+    RunRefresh({{AdvertBytes("Ladder", "Plains", 3, 8), "10.77.0.5"}});
+    EXPECT_FALSE(tree.IsExpanded(tree.FindByTexts({"Games", "[3/8] Ladder"})));
+}
+
+TEST_F(MainControllerTest, ARebuildFeedsNamesAndAddressesToCompletion) {
+    Start();
+    RunRefresh({{AdvertBytes("Ladder", "Plains"), "10.77.0.5"}, {IdleSearchBytes(), "10.77.0.6"},
+                {AdvertBytes("x", "Plains"), "10.77.0.7"}});
+    const auto& keywords = controller.CommandEdit().Keywords();
+    for (const char* word : {"Ladder", "10.77.0.5", "10.77.0.6", "10.77.0.7"})
+        EXPECT_NE(std::find(keywords.begin(), keywords.end(), word), keywords.end()) << word;
+    EXPECT_EQ(std::find(keywords.begin(), keywords.end(), "x"), keywords.end());
+}
+
+TEST_F(MainControllerTest, RequestsDuringARefreshAreRefusedOrSkipped) {
+    Start();
+    ASSERT_EQ(controller.StartRefresh(), 0);
+    EXPECT_EQ(controller.StartRefresh(), -1);
+    EXPECT_EQ(Run("/refresh"), "Refresh in progress, please wait\r\n");
+    size_t mark = pane.text.size();
+    controller.OnTimer(TIMER_AUTO_REFRESH);
+    EXPECT_EQ(controller.PreTranslateKey(KEY_F5, true), KeyAction::Refresh);
+    EXPECT_EQ(Since(mark), "");
+    EXPECT_EQ(lan.sends, 1);
+    controller.OnTimer(TIMER_REFRESH_DONE);
+    EXPECT_EQ(Run("/refresh"), "");
+    EXPECT_EQ(lan.sends, 2);
+}
+
+TEST_F(MainControllerTest, AFailedBeginRefreshWarnsAndTheCycleGoesOn) {
+    Start();
+    lan.failBind = true;
+    EXPECT_EQ(Run("/refresh"), "warning: m_ServerMonitor.BeginRefresh() failed\r\n");
+    EXPECT_FALSE(view.refreshEnabled);
+    controller.OnTimer(TIMER_REFRESH_DONE);
+    EXPECT_TRUE(view.refreshEnabled);
+    EXPECT_EQ(view.tip, "Servers: 0, Waiting: 0, Users: 0");
+    EXPECT_EQ(tree.ChildTexts(TREE_NONE), (std::vector<std::string>{"Games", "Waiting games", "KVL's online"}));
+}
+
+TEST_F(MainControllerTest, GamesAndPlayersListings) {
+    Start();
+    EXPECT_EQ(Run("/games"), "Current games: \r\n\r\n");
+    EXPECT_EQ(Run("/players"), "Current idle players: \r\n\r\n");
+    RunRefresh({{AdvertBytes("Ladder", "Plains", 2, 8, 0), "10.77.0.5"},
+                {AdvertBytes("Big", "Lost Temple", 0xFF, 0x80, 12), "10.77.0.4"},
+                {IdleSearchBytes(), "10.77.0.9"},
+                {IdleSearchBytes(2), "10.77.0.3"}});
+    EXPECT_EQ(Run("/games"),
+              "Current games: \r\n"
+              " Ladder (10.77.0.5) [2/8] - Plains - waiting\r\n"
+              " Big (10.77.0.4) [-1/-128] - Lost Temple - running\r\n"
+              "\r\n");
+    EXPECT_EQ(Run("/players"), "Current idle players: \r\n 10.77.0.9\r\n 10.77.0.3\r\n\r\n");
+}
+
+TEST_F(MainControllerTest, NameSignAndQuit) {
+    Start();
+    EXPECT_EQ(Run("/name"), "Name: \"noname\"\r\n");
+    EXPECT_EQ(Run("/name \"Zer0\""), "");
+    EXPECT_EQ(AppSettings.Name, "Zer0");
+    EXPECT_EQ(Run("/sign"), "Sign: \"KVL User\"\r\n");
+    EXPECT_EQ(Run("/sign gl hf"), "");
+    EXPECT_EQ(AppSettings.Sign, "gl hf");
+    EXPECT_EQ(view.endedWith, -1);
+    EXPECT_EQ(Run("/quit"), "Terminating...\r\n");
+    EXPECT_EQ(view.endedWith, 0);
+}
+
+TEST_F(MainControllerTest, CommandsOfSubsystemsNotBuiltDoNothing) {
+    Start();
+    for (const char* line : {"hello all", "/w bob hi", "/r hi", "/users", "/configure", "/bw", "/bind",
+                             "/bw_keys x"}) {
+        EXPECT_EQ(Run(line), "") << line;
+    }
+    EXPECT_EQ(view.endedWith, -1);
+}
+
+TEST_F(MainControllerTest, ExecRunsTheBoxAndKeepsHistory) {
+    Start();
+    box.text = "/echo one";
+    controller.OnExec();
+    EXPECT_EQ(box.text, "");
+    box.text = "/history";
+    controller.OnExec();
+    EXPECT_EQ(controller.CommandEdit().History(), (std::vector<std::string>{"/echo one", "/history"}));
+    EXPECT_NE(pane.text.find("one\r\n/echo one\r\n"), std::string::npos) << "history listed without itself";
+    const size_t mark = pane.text.size();
+    box.text = "";
+    controller.OnExec();
+    EXPECT_EQ(Since(mark), "");
+    EXPECT_EQ(controller.CommandEdit().History().size(), 2u);
+}
+
+TEST_F(MainControllerTest, CommandBoxKeys) {
+    Start();
+    controller.CommandEdit().AddHistory("/echo a");
+    controller.CommandEdit().AddHistory("/echo b");
+    EXPECT_EQ(controller.PreTranslateKey(KEY_UP, true), KeyAction::HistoryPrev);
+    EXPECT_EQ(box.text, "/echo b");
+    controller.PreTranslateKey(KEY_UP, true);
+    EXPECT_EQ(box.text, "/echo a");
+    controller.PreTranslateKey(KEY_DOWN, true);
+    EXPECT_EQ(box.text, "/echo b");
+    EXPECT_EQ(controller.PreTranslateKey(KEY_ESCAPE, true), KeyAction::ClearBox);
+    EXPECT_EQ(box.text, "");
+    EXPECT_EQ(controller.PreTranslateKey(KEY_TAB, true), KeyAction::TabToRight);
+    EXPECT_EQ(controller.PreTranslateKey(KEY_ESCAPE, false), KeyAction::Swallow);
+    EXPECT_EQ(controller.PreTranslateKey('A', true), KeyAction::Pass);
+    EXPECT_EQ(lan.sends, 0);
+    EXPECT_EQ(controller.PreTranslateKey(KEY_F5, false), KeyAction::Refresh);
+    EXPECT_EQ(lan.sends, 1);
+}
+
+TEST_F(MainControllerTest, ShutdownKillsTheTimersButLeavesARefreshRunning) {
+    AppSettings.RefreshAuto = 1;
+    Start();
+    controller.Shutdown();
+    EXPECT_EQ(view.timers.count(TIMER_AUTO_REFRESH), 0u);
+    EXPECT_EQ(view.timers.count(TIMER_GAME_WATCH), 0u);
+    EXPECT_TRUE(controller.ServerMonitor().IsRefreshing());
+}
+
+}  // namespace
