@@ -84,6 +84,8 @@ public:
     void WriteList(const std::vector<std::string>& list);
 
     int Execute(const std::string& line);
+    // 0 and the request filled; -1 when no name matches; -2 when a name matches but its argument does not fit
+    // into the request (longer than 255 characters): only the id is filled then.
     int FindCommand(const std::string& line, CommandRequest& request) const;
     static std::string CleanArgument(const std::string& text);
 
@@ -94,6 +96,8 @@ public:
     void SetClock(std::function<std::tm()> clock) { m_Clock = std::move(clock); }
 
 private:
+    // Runs one command of a line (already split and trimmed); -1 when it was refused or names no command.
+    int RunCommand(const std::string& command);
     void RunBuiltin(const CommandRequest& request);
     void Help(const std::string& arg);
     void Clear();
