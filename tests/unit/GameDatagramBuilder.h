@@ -32,7 +32,7 @@ inline Bytes ProductBytes(size_t n, uint8_t fill = 0) {
     return d;
 }
 
-struct AdvertSpec {
+struct AdvertShape {
     std::string name = "Ladder";
     std::string map = "Plains";
     uint8_t status = 0;
@@ -41,21 +41,21 @@ struct AdvertSpec {
     std::string fields = ",44,,3,,1e,,1,cb6f6e0a,4,,Host\r";  // the creator's text fields; ends with the CR
 };
 
-inline Bytes AdvertBytes(const AdvertSpec& spec) {
+inline Bytes AdvertBytes(const AdvertShape& shape) {
     Bytes d = ProductBytes(20);
     d[0] = 0xD0;
     d[1] = 0x1C;
     d[4] = 0x02;
-    d[16] = spec.status;
-    d.insert(d.end(), spec.name.begin(), spec.name.end());
+    d[16] = shape.status;
+    d.insert(d.end(), shape.name.begin(), shape.name.end());
     d.push_back(0);
-    d.insert(d.end(), spec.fields.begin(), spec.fields.end());
-    d.insert(d.end(), spec.map.begin(), spec.map.end());
+    d.insert(d.end(), shape.fields.begin(), shape.fields.end());
+    d.insert(d.end(), shape.map.begin(), shape.map.end());
     // The tail: bytes n-14 .. n-1; the map ends at n-15, the counts are at n-8 and n-4.
     Bytes tail(14, 0);
     tail[0] = 0x0D;
-    tail[6] = spec.players;
-    tail[10] = spec.maxPlayers;
+    tail[6] = shape.players;
+    tail[10] = shape.maxPlayers;
     d.insert(d.end(), tail.begin(), tail.end());
     d[2] = static_cast<uint8_t>(d.size() & 0xFF);
     d[3] = static_cast<uint8_t>(d.size() >> 8);
@@ -64,13 +64,13 @@ inline Bytes AdvertBytes(const AdvertSpec& spec) {
 
 inline Bytes AdvertBytes(const std::string& name, const std::string& map, uint8_t players = 2, uint8_t maxPlayers = 8,
                          uint8_t status = 0) {
-    AdvertSpec spec;
-    spec.name = name;
-    spec.map = map;
-    spec.players = players;
-    spec.maxPlayers = maxPlayers;
-    spec.status = status;
-    return AdvertBytes(spec);
+    AdvertShape shape;
+    shape.name = name;
+    shape.map = map;
+    shape.players = players;
+    shape.maxPlayers = maxPlayers;
+    shape.status = status;
+    return AdvertBytes(shape);
 }
 
 }  // namespace kvltest

@@ -158,9 +158,9 @@ TEST(GameDatagrams, StatusByteGivesRunningAndType) {
         {0x80, -1, -128, "Game (-128)"},
     };
     for (const StatusCase& c : cases) {
-        AdvertSpec spec;
-        spec.status = c.byte;
-        const GameInfo g = Parse(AdvertBytes(spec));
+        AdvertShape shape;
+        shape.status = c.byte;
+        const GameInfo g = Parse(AdvertBytes(shape));
         EXPECT_EQ(g.running, c.running) << "status byte " << int(c.byte);
         EXPECT_EQ(g.status, c.status) << "status byte " << int(c.byte);
         EXPECT_EQ(GameTypeText(g.status), c.type) << "status byte " << int(c.byte);
@@ -253,21 +253,21 @@ TEST(GameDatagrams, LongMapKeepsItsFirst79Characters) {
 }
 
 TEST(GameDatagrams, LargestAdvertisement) {
-    AdvertSpec spec;
-    spec.name = std::string(32, 'G');
-    spec.map = std::string(60, 'P');
-    spec.players = 5;
-    spec.maxPlayers = 6;
-    spec.status = 12;
-    Bytes d = AdvertBytes(spec);
+    AdvertShape shape;
+    shape.name = std::string(32, 'G');
+    shape.map = std::string(60, 'P');
+    shape.players = 5;
+    shape.maxPlayers = 6;
+    shape.status = 12;
+    Bytes d = AdvertBytes(shape);
     ASSERT_LT(d.size(), 256u);
     // Pad the creator's fields so that the datagram is exactly 256 bytes.
-    spec.fields = std::string(256 - d.size(), ',') + spec.fields;
-    d = AdvertBytes(spec);
+    shape.fields = std::string(256 - d.size(), ',') + shape.fields;
+    d = AdvertBytes(shape);
     ASSERT_EQ(d.size(), 256u);
     const GameInfo g = Parse(d);
-    EXPECT_STREQ(g.name, spec.name.c_str());
-    EXPECT_STREQ(g.map, spec.map.c_str());
+    EXPECT_STREQ(g.name, shape.name.c_str());
+    EXPECT_STREQ(g.map, shape.map.c_str());
     EXPECT_EQ(g.players, 5);
     EXPECT_EQ(g.maxPlayers, 6);
     EXPECT_EQ(g.running, 1);
