@@ -1,0 +1,154 @@
+#!/usr/bin/env python3
+"""Fake game hosts and game clients on UDP 6111, run by the end-to-end harness inside one host's network namespace.
+
+One process serves every address of its namespace (a namespace may hold a thousand): a socket bound to 0.0.0.0:6111
+hears the searches that KVL SE broadcasts, and each answer leaves from the address of the fake host it stands for
+(IP_PKTINFO). Driven by JSON lines on stdin; reports events as lines on stdout:
+
+  {"op": "hosts", "hosts": [{"addr", "replies": [hex...], "idle": hex|null, "idle_to": "broadcast"|"unicast"}],
+   "pace": datagrams per second (0: full speed)}      the fake hosts that answer every search from now on
+  {"op": "send", "src", "dst", "port", "hex"}       one datagram
+  {"op": "file", "path", "dst", "port", "rate"}     the datagrams of a file of "source hex" lines
+  {"op": "ping"} -> "pong";  {"op": "quit"}
+
+Events: "ready", "search <from>", "answered <from> <count> <seconds>", "sent <count> <errors> <seconds>".
+"""
+import json
+import os
+import select
+import socket
+import struct
+import sys
+import threading
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import gamedata  # noqa: E402
+
+_out_lock = threading.Lock()
+
+
+def emit(line):
+    with _out_lock:
+        sys.stdout.write(line + "\n")
+        sys.stdout.flush()
+
+
+class FakeLan:
+    def __init__(self):
+        self.sock = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+        self.sock.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+        self.sock.setsockopt(socket.SOL_SOCKET, socket.SO_BROADCAST, 1)
+        self.sock.setsockopt(socket.SOL_SOCKET, socket.SO_SNDBUF, 4 << 20)
+        self.sock.bind(("0.0.0.0", gamedata.GAME_PORT))
+        self.hosts = []
+        self.pace = 0
+        self.own = set()
+        self.lock = threading.Lock()
+        self.stop = False
+
+    def send(self, src, dst, port, data):
+        anc = []
+        if src:
+            anc = [(socket.IPPROTO_IP, socket.IP_PKTINFO, struct.pack("@i4s4s", 0, socket.inet_aton(src), b"\0" * 4))]
+        for attempt in range(200):
+            try:
+                self.sock.sendmsg([data], anc, 0, (dst, port))
+                return True
+            except (BlockingIOError, OSError) as e:
+                # A full device queue at full speed: wait for it rather than lose the datagram.
+                if getattr(e, "errno", None) not in (105, 11):  # ENOBUFS, EAGAIN
+                    return False
+                time.sleep(0.001)
+        return False
+
+    def paced(self, items, rate):
+        start = time.monotonic()
+        errors = 0
+        for i, (src, dst, port, data) in enumerate(items):
+            if rate:
+                due = start + i / rate
+                delay = due - time.monotonic()
+                if delay > 0:
+                    time.sleep(delay)
+            if not self.send(src, dst, port, data):
+                errors += 1
+        return errors, time.monotonic() - start
+
+    def answer(self, searcher):
+        with self.lock:
+            hosts = list(self.hosts)
+            pace = self.pace
+        items = []
+        for h in hosts:
+            for r in h.get("replies", []):
+                items.append((h["addr"], searcher, gamedata.GAME_PORT, bytes.fromhex(r)))
+            if h.get("idle"):
+                dst = searcher if h.get("idle_to") == "unicast" else "255.255.255.255"
+                items.append((h["addr"], dst, gamedata.GAME_PORT, bytes.fromhex(h["idle"])))
+        if len(items) > 50:
+            # Resolve the searcher's hardware address first: the kernel holds only a few datagrams while it asks.
+            self.send(hosts[0]["addr"], searcher, 9, b"")
+            time.sleep(0.05)
+        errors, seconds = self.paced(items, pace)
+        emit("answered %s %d %d %.6f" % (searcher, len(items), errors, seconds))
+
+    def receive_loop(self):
+        while not self.stop:
+            r, _, _ = select.select([self.sock], [], [], 0.2)
+            if not r:
+                continue
+            try:
+                data, (addr, _port) = self.sock.recvfrom(65535)
+            except OSError:
+                continue
+            if data == gamedata.GAME_SEARCH and addr not in self.own:
+                emit("search %s %.6f" % (addr, time.time()))
+                threading.Thread(target=self.answer, args=(addr,), daemon=True).start()
+
+    def command(self, c):
+        op = c.get("op")
+        if op == "hosts":
+            with self.lock:
+                self.hosts = c["hosts"]
+                self.pace = c.get("pace", 0)
+                self.own = {h["addr"] for h in self.hosts} | set(c.get("own", []))
+            emit("hosts %d" % len(self.hosts))
+        elif op == "send":
+            ok = self.send(c.get("src"), c["dst"], c.get("port", gamedata.GAME_PORT), bytes.fromhex(c["hex"]))
+            emit("sent 1 %d 0" % (0 if ok else 1))
+        elif op == "file":
+            items = []
+            with open(c["path"]) as f:
+                for line in f:
+                    src, hx = (line.split() + [""])[:2]
+                    items.append((src, c["dst"], c.get("port", gamedata.GAME_PORT), bytes.fromhex(hx)))
+            errors, seconds = self.paced(items, c.get("rate", 0))
+            emit("sent %d %d %.6f" % (len(items), errors, seconds))
+        elif op == "ping":
+            emit("pong")
+        elif op == "quit":
+            return False
+        else:
+            emit("error unknown op %r" % op)
+        return True
+
+
+def main():
+    lan = FakeLan()
+    threading.Thread(target=lan.receive_loop, daemon=True).start()
+    emit("ready")
+    for line in sys.stdin:
+        line = line.strip()
+        if not line:
+            continue
+        try:
+            if not lan.command(json.loads(line)):
+                break
+        except Exception as e:  # report and go on: the harness reads the error line
+            emit("error %s" % e)
+    lan.stop = True
+
+
+if __name__ == "__main__":
+    main()

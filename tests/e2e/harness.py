@@ -1,0 +1,804 @@
+"""End-to-end harness: runs the real KVL_SE.exe under Wine on a simulated LAN and drives it from outside.
+
+A Harness owns one run: a private Xvfb display, a LAN (a network namespace holding a bridge) and Hosts. Each Host is
+a network namespace joined to the bridge by a veth pair, with 10.77.x.y/16 addresses that exist only there, its own
+host name and hosts file, and (when it runs Windows programs) its own Wine prefix cloned from a base prefix that is
+booted once per build tree. Nothing of a run touches the machine's own network namespace: every process that can send
+is started with `ip netns exec`.
+
+Everything a run creates is removed at its end (close(), atexit, SIGTERM/SIGINT/SIGHUP): only the processes it
+started are killed, by their pids (and each prefix's own wineserver), then its namespaces, /etc/netns entries and
+temporary folders are deleted.
+"""
+import atexit
+import fcntl
+import json
+import os
+import queue
+import re
+import select
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+REPO = os.path.dirname(os.path.dirname(HERE))
+WIN_BIN = os.environ.get("KVL_WIN_BIN") or os.path.join(REPO, "build", "win", "bin")
+PYTHON = sys.executable
+NS_PREFIX = "kvle2e"
+SKIP = 77  # exit code CTest reads as "skipped"
+
+# Control ids of the main window (res/resource.h).
+IDC_STATUS_TREE = 1003
+IDC_COMMAND = 1004
+IDC_OUTPUT = 1006
+IDC_LAUNCH = 1009
+IDC_REFRESH = 1010
+IDC_CONFIGURE = 1011
+IDC_EXEC = 1012
+IDC_QUIT = 1013
+WM_ALREADY_RUNNING = 0x800B
+
+# The start-up banner. A module whose subsystem is not built yet honestly reports " [FAILED]"; Bulwark has no module.
+TM = b"\x99"  # the trade-mark sign: one byte of the ANSI code page
+MODULES = [
+    (b" Starting Scoutline" + TM + b" engine...", b" [OK]"),
+    (b" Starting Chatline" + TM + b"...", b" [FAILED]"),
+    (b" Starting keyRelay" + TM + b"...", b" [FAILED]"),
+    (b" Starting Bulwark" + TM + b" services...", b" [FAILED]"),
+]
+BANNER = (b"Korvalen SE v0.70\r\n" + b"-" * 44 + b"\r\nInitializing built-in modules:\r\n"
+          + b"".join(text + status + b"\r\n" for text, status in MODULES)
+          + b"Done\r\n" + b"-" * 44 + b"\r\nType '/help' to get list of commands\r\n\r\n")
+
+SETTINGS_KEY = r"HKCU\Software\Nimbrel\Korvalen SE"
+NIMBREL_KEY = r"HKCU\Software\Nimbrel"
+READY_LINE = b"Type '/help' to get list of commands"
+
+
+def reg_string(text):
+    return '"%s"' % text.replace("\\", "\\\\").replace('"', '\\"')
+
+
+def settings(**values):
+    """REGEDIT4 lines that replace the settings key: str -> REG_SZ, int -> REG_DWORD, bytes -> REG_BINARY."""
+    lines = ["[-HKEY_CURRENT_USER\\Software\\Nimbrel]", "[HKEY_CURRENT_USER\\Software\\Nimbrel\\Korvalen SE]"]
+    for name, v in values.items():
+        if isinstance(v, bytes):
+            data = "hex:" + ",".join("%02x" % b for b in v)
+        elif isinstance(v, int):
+            data = "dword:%08x" % v
+        else:
+            data = reg_string(v)
+        lines.append("%s=%s" % (reg_string(name), data))
+    return lines
+
+
+def log(msg):
+    sys.stderr.write("[e2e %s] %s\n" % (time.strftime("%H:%M:%S"), msg))
+    sys.stderr.flush()
+
+
+def win_path(path):
+    """The Windows name of a Unix path (Wine's drive Z: is the root)."""
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def exe(name):
+    return os.path.join(WIN_BIN, name)
+
+
+def check_environment(need_exe="KVL_SE.exe"):
+    """Exits with the skip code when this machine cannot run the end-to-end tests at all; a missing build output is
+    a failure, not a skip."""
+    reasons = []
+    if os.geteuid() != 0:
+        reasons.append("needs root (network namespaces)")
+    for tool in ("wine", "wineserver", "Xvfb", "ip", "unshare"):
+        if not shutil.which(tool):
+            reasons.append("%s is not installed" % tool)
+    if reasons:
+        print("SKIP: " + "; ".join(reasons))
+        sys.exit(SKIP)
+    missing = [n for n in (need_exe, "kvlctl.exe") if n and not os.path.exists(exe(n))]
+    if missing:
+        raise SystemExit("missing %s in %s: build the cross tree first (scripts/build.sh win)"
+                         % (", ".join(missing), WIN_BIN))
+
+
+def run(argv, check=True, timeout=120, **kw):
+    kw.setdefault("stdout", subprocess.PIPE)
+    kw.setdefault("stderr", subprocess.PIPE)
+    p = subprocess.run(argv, timeout=timeout, **kw)
+    if check and p.returncode != 0:
+        raise RuntimeError("%s failed (%d): %s" % (" ".join(argv), p.returncode,
+                                                  (p.stderr or b"").decode(errors="replace").strip()))
+    return p
+
+
+# ----------------------------------------------------------------------------------------------------- clean-up
+
+
+class _Cleanup:
+    """The undo actions of every live Harness, run once, newest first, also when the process is killed."""
+
+    def __init__(self):
+        self.actions = []
+        self.lock = threading.Lock()
+        self.installed = False
+
+    def install(self):
+        if self.installed:
+            return
+        self.installed = True
+        atexit.register(self.run_all)
+        for sig in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP):
+            signal.signal(sig, self._on_signal)
+
+    def _on_signal(self, signum, _frame):
+        self.run_all()
+        signal.signal(signum, signal.SIG_DFL)
+        os.kill(os.getpid(), signum)
+
+    def push(self, action):
+        with self.lock:
+            self.actions.append(action)
+        return action
+
+    def discard(self, action):
+        with self.lock:
+            if action in self.actions:
+                self.actions.remove(action)
+
+    def run_all(self):
+        while True:
+            with self.lock:
+                if not self.actions:
+                    return
+                action = self.actions.pop()
+            try:
+                action()
+            except Exception as e:  # clean-up goes on whatever one step did
+                log("clean-up step failed: %s" % e)
+
+
+CLEANUP = _Cleanup()
+
+
+def _pid_alive(pid):
+    try:
+        os.kill(pid, 0)
+        return True
+    except ProcessLookupError:
+        return False
+    except PermissionError:
+        return True
+
+
+def sweep_stale():
+    """Deletes the namespaces and /etc/netns entries of earlier runs whose process is gone (a run killed hard)."""
+    try:
+        names = run(["ip", "netns", "list"]).stdout.decode().split()
+    except Exception:
+        return
+    pat = re.compile(r"^%s-(\d+)-" % NS_PREFIX)
+    for name in names:
+        m = pat.match(name)
+        if m and not _pid_alive(int(m.group(1))):
+            run(["ip", "netns", "del", name], check=False)
+            shutil.rmtree("/etc/netns/" + name, ignore_errors=True)
+
+
+def stop_process(p, grace=3.0):
+    if p is None or p.poll() is not None:
+        return
+    try:
+        p.terminate()
+        p.wait(grace)
+    except subprocess.TimeoutExpired:
+        p.kill()
+        try:
+            p.wait(5)
+        except subprocess.TimeoutExpired:
+            pass
+    except ProcessLookupError:
+        pass
+
+
+# ------------------------------------------------------------------------------------------------------ display
+
+
+class Display:
+    """A private Xvfb, on a display number that it picks itself."""
+
+    def __init__(self, logdir):
+        r, w = os.pipe()
+        self.log = open(os.path.join(logdir, "xvfb.log"), "wb")
+        self.proc = subprocess.Popen(["Xvfb", "-displayfd", str(w), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+                                     pass_fds=(w,), stdout=self.log, stderr=self.log, stdin=subprocess.DEVNULL)
+        os.close(w)
+        deadline = time.time() + 20
+        data = b""
+        while not data.endswith(b"\n") and time.time() < deadline:
+            ready, _, _ = select.select([r], [], [], 0.5)
+            if ready:
+                chunk = os.read(r, 32)
+                if not chunk:
+                    break
+                data += chunk
+        os.close(r)
+        if not data.strip():
+            self.close()
+            raise RuntimeError("Xvfb did not start")
+        self.name = ":" + data.decode().strip()
+
+    def close(self):
+        stop_process(self.proc)
+        self.log.close()
+
+
+# --------------------------------------------------------------------------------------------------- base prefix
+
+
+def state_dir():
+    d = os.environ.get("KVL_E2E_STATE") or os.path.join(os.path.dirname(os.path.abspath(WIN_BIN)), "e2e-state")
+    os.makedirs(d, exist_ok=True)
+    return d
+
+
+def wine_env(prefix, display=None):
+    env = dict(os.environ)
+    env.update(WINEPREFIX=prefix, WINEARCH="win32", WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
+    # The programs' ANSI code page follows the locale: English, so that byte 0x99 is the trade-mark sign.
+    env["LANG"] = "en_US.UTF-8"
+    env.pop("LC_ALL", None)
+    if display:
+        env["DISPLAY"] = display
+    else:
+        env.pop("DISPLAY", None)
+    return env
+
+
+def base_prefix(display):
+    """The base prefix, booted once per build tree (under a lock) inside a namespace of its own, with `Managed N`
+    (no window manager: hiding a window is slow otherwise) and without the crash dialog."""
+    state = state_dir()
+    base = os.path.join(state, "base-prefix")
+    marker = os.path.join(base, ".kvl-e2e-ready")
+    with open(os.path.join(state, "base-prefix.lock"), "w") as lock:
+        fcntl.flock(lock, fcntl.LOCK_EX)
+        if os.path.exists(marker):
+            return base
+        shutil.rmtree(base, ignore_errors=True)
+        ns = "%s-%d-boot" % (NS_PREFIX, os.getpid())
+        run(["ip", "netns", "add", ns])
+        try:
+            run(["ip", "-n", ns, "link", "set", "lo", "up"])
+            env = wine_env(base, display)
+            inns = ["ip", "netns", "exec", ns]
+            log("booting the base Wine prefix %s" % base)
+            run(inns + ["wineboot", "-i"], env=env, timeout=300)
+            run(inns + ["wine", "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Managed", "/t", "REG_SZ",
+                        "/d", "N", "/f"], env=env)
+            run(inns + ["wine", "reg", "add", r"HKCU\Software\Wine\WineDbg", "/v", "ShowCrashDialog", "/t",
+                        "REG_DWORD", "/d", "0", "/f"], env=env)
+            run(["wineserver", "-w"], env=env, timeout=120)
+        finally:
+            run(["ip", "netns", "del", ns], check=False)
+        open(marker, "w").close()
+        return base
+
+
+def clone_prefix(base, dest):
+    """A host's own prefix: hard links to the base's files (Wine replaces the files it writes), real copies of the
+    registry, and no `wineserver` file (Debian keeps the server's private directory there)."""
+    if run(["cp", "-al", base, dest], check=False).returncode != 0:
+        shutil.rmtree(dest, ignore_errors=True)
+        run(["cp", "-a", base, dest])
+    for name in ("system.reg", "user.reg", "userdef.reg"):
+        path = os.path.join(dest, name)
+        if os.path.exists(path):
+            os.unlink(path)
+            shutil.copy2(os.path.join(base, name), path)
+    for name in ("wineserver", ".kvl-e2e-ready"):
+        try:
+            os.unlink(os.path.join(dest, name))
+        except FileNotFoundError:
+            pass
+
+
+# ------------------------------------------------------------------------------------------------------ kvlctl
+
+
+class KvlCtlError(RuntimeError):
+    def __init__(self, args, rc, out):
+        super().__init__("kvlctl %s: exit %d %r" % (" ".join(map(str, args)), rc, out[:200]))
+        self.rc = rc
+        self.out = out
+
+
+class KvlCtl:
+    """A `kvlctl serve` process inside a host's prefix: one request line ("=" + hex per argument) and one answer
+    ("<exit code> <length>\\n" and the bytes) per command."""
+
+    EXIT_NOWINDOW = 2
+    EXIT_NOCONTROL = 3
+    EXIT_DISABLED = 5
+
+    def __init__(self, host):
+        self.host = host
+        self.proc = host.wine_popen([exe("kvlctl.exe"), "serve"], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                    log_name="kvlctl")
+        self.buf = b""
+        line = self._read_line(time.time() + 60)
+        if line != b"kvlctl serving":
+            raise RuntimeError("kvlctl did not start: %r" % line)
+
+    def _read_some(self, deadline):
+        fd = self.proc.stdout.fileno()
+        while True:
+            left = deadline - time.time()
+            if left <= 0:
+                raise TimeoutError("kvlctl does not answer")
+            r, _, _ = select.select([fd], [], [], left)
+            if r:
+                chunk = os.read(fd, 1 << 20)
+                if not chunk:
+                    raise RuntimeError("kvlctl ended")
+                self.buf += chunk
+                return
+
+    def _read_line(self, deadline):
+        while b"\n" not in self.buf:
+            self._read_some(deadline)
+        line, self.buf = self.buf.split(b"\n", 1)
+        return line
+
+    def call(self, *args, timeout=None):
+        """(exit code, output bytes) of one command."""
+        enc = [a if isinstance(a, bytes) else str(a).encode("latin-1") for a in args]
+        if timeout is None:
+            timeout = 30
+            for a in args[1:]:
+                if isinstance(a, int) and a >= 1000:  # a time-out given to the command itself, in ms
+                    timeout = max(timeout, a / 1000 + 30)
+        deadline = time.time() + timeout
+        self.proc.stdin.write(b" ".join(b"=" + a.hex().encode() for a in enc) + b"\n")
+        self.proc.stdin.flush()
+        head = self._read_line(deadline).split()
+        rc, length = int(head[0]), int(head[1])
+        while len(self.buf) < length:
+            self._read_some(deadline)
+        out, self.buf = self.buf[:length], self.buf[length:]
+        return rc, out
+
+    def __call__(self, *args, timeout=None):
+        rc, out = self.call(*args, timeout=timeout)
+        if rc != 0:
+            raise KvlCtlError(args, rc, out)
+        return out
+
+    def close(self):
+        if self.proc.poll() is None:
+            try:
+                self.proc.stdin.write(b"=65786974\n")  # "exit"
+                self.proc.stdin.flush()
+                self.proc.wait(5)
+            except Exception:
+                pass
+        stop_process(self.proc)
+
+
+# -------------------------------------------------------------------------------------------------- tree dumps
+
+
+class TreeItem:
+    def __init__(self, depth, image, selimage, bold, expanded, selected, children, text):
+        self.depth, self.image, self.selimage = depth, image, selimage
+        self.bold, self.expanded, self.selected, self.has_children = bold, expanded, selected, children
+        self.text = text
+        self.children = []
+        self.parent = None
+
+    def child(self, text):
+        for c in self.children:
+            if c.text == text:
+                return c
+        return None
+
+    def __repr__(self):
+        return "TreeItem(%r, img=%d, bold=%d, exp=%d, sel=%d)" % (self.text, self.image, self.bold, self.expanded,
+                                                                   self.selected)
+
+
+def parse_tree(dump):
+    """The roots of a `kvlctl tree` dump, each with its children."""
+    roots, stack = [], []
+    for line in dump.splitlines():
+        f = line.split(b" ")
+        if len(f) < 7:
+            continue
+        text = bytes.fromhex(f[7].decode()) if len(f) > 7 else b""
+        item = TreeItem(*[int(x) for x in f[:7]], text=text)
+        while stack and stack[-1].depth >= item.depth:
+            stack.pop()
+        if stack:
+            item.parent = stack[-1]
+            stack[-1].children.append(item)
+        else:
+            roots.append(item)
+        stack.append(item)
+    return roots
+
+
+def walk(items):
+    for it in items:
+        yield it
+        yield from walk(it.children)
+
+
+# ------------------------------------------------------------------------------------------------ the program
+
+
+class KvlProcess:
+    """One started KVL_SE.exe (or another dialog program) and the driver of its window."""
+
+    def __init__(self, host, proc, cwd, caption="Korvalen SE"):
+        self.host, self.proc, self.cwd, self.caption = host, proc, cwd, caption
+        self.started = time.time()
+        self.ctl = host.ctl
+        if caption != "Korvalen SE":
+            self.ctl("caption", caption)
+
+    def alive(self):
+        return self.proc.poll() is None
+
+    def wait_ready(self, timeout=60, expect=None):
+        """Unix time at which the window was up with its banner (and `expect` in its pane)."""
+        args = ["wait-ready", int(timeout * 1000)] + ([expect] if expect is not None else [])
+        rc, out = self.ctl.call(*args)
+        if rc != 0:
+            raise AssertionError("%s not ready after %ss (exit %s, alive %s); pane: %r"
+                                 % (self.caption, timeout, rc, self.alive(), self._pane_or_none()))
+        return float(out.split()[1])
+
+    def _pane_or_none(self):
+        rc, out = self.ctl.call("get-text", IDC_OUTPUT)
+        return out if rc == 0 else None
+
+    def pane(self):
+        return self.ctl("get-text", IDC_OUTPUT)
+
+    def text(self, control):
+        return self.ctl("get-text", control)
+
+    def command(self, line, via="enter"):
+        """Runs a line through the real command box (Enter, or a click on Exec); the console text it added."""
+        before = len(self.pane())
+        self.ctl("set-text", IDC_COMMAND, line)
+        if via == "enter":
+            self.ctl("post-key", IDC_COMMAND, "RETURN")
+        else:
+            self.ctl("click", IDC_EXEC)
+        return self.pane()[before:]
+
+    def tree(self):
+        return parse_tree(self.ctl("tree"))
+
+    def is_enabled(self, control):
+        return self.ctl("is-enabled", control).strip() == b"1"
+
+    def wait_refresh_done(self, timeout=30):
+        """Unix time at which the Refresh button was seen enabled again."""
+        return float(self.ctl("wait-enabled", IDC_REFRESH, 1, int(timeout * 1000)))
+
+    def window_state(self):
+        out = {}
+        for line in self.ctl("window-state").decode().splitlines():
+            k, _, v = line.partition(" ")
+            out[k] = v
+        return out
+
+    def memory(self):
+        out = {}
+        for line in self.ctl("memory").decode().splitlines():
+            k, _, v = line.partition(" ")
+            out[k] = int(v)
+        return out
+
+    def wait(self, timeout=30):
+        return self.proc.wait(timeout)
+
+    def quit(self, timeout=30):
+        """Clicks Quit; the process's exit code."""
+        self.ctl("quit-button")
+        return self.wait(timeout)
+
+    def kill(self):
+        stop_process(self.proc)
+
+
+# ------------------------------------------------------------------------------------------------ fake LAN
+
+
+class FakeLan:
+    """A fakelan.py process in a host's namespace (see that file for its commands and events)."""
+
+    def __init__(self, host):
+        self.host = host
+        self.proc = host.popen([PYTHON, os.path.join(HERE, "fakelan.py")], stdin=subprocess.PIPE,
+                               stdout=subprocess.PIPE, log_name="fakelan")
+        self.events = queue.Queue()
+        self.lines = []
+        threading.Thread(target=self._reader, daemon=True).start()
+        self.wait_event("ready", 30)
+
+    def _reader(self):
+        for line in self.proc.stdout:
+            line = line.decode(errors="replace").strip()
+            self.lines.append(line)
+            self.events.put(line)
+
+    def wait_event(self, kind, timeout=30):
+        deadline = time.time() + timeout
+        while True:
+            left = deadline - time.time()
+            if left <= 0:
+                raise TimeoutError("fakelan on %s: no %r event (seen %r)" % (self.host.name, kind, self.lines[-5:]))
+            try:
+                line = self.events.get(timeout=left)
+            except queue.Empty:
+                continue
+            if line.startswith("error"):
+                raise RuntimeError("fakelan on %s: %s" % (self.host.name, line))
+            if line.split(" ", 1)[0] == kind:
+                return line.split()
+
+    def drain(self):
+        while True:
+            try:
+                self.events.get_nowait()
+            except queue.Empty:
+                return
+
+    def command(self, **c):
+        self.proc.stdin.write((json.dumps(c) + "\n").encode())
+        self.proc.stdin.flush()
+
+    def set_hosts(self, hosts, pace=0, own=()):
+        """hosts: dicts with addr, replies (bytes list), idle (bytes or None), idle_to."""
+        enc = []
+        for h in hosts:
+            enc.append({"addr": h["addr"], "replies": [r.hex() for r in h.get("replies", [])],
+                        "idle": h["idle"].hex() if h.get("idle") else None, "idle_to": h.get("idle_to", "broadcast")})
+        self.command(op="hosts", hosts=enc, pace=pace, own=list(own))
+        self.wait_event("hosts")
+
+    def send(self, src, dst, data, port=6111):
+        self.command(op="send", src=src, dst=dst, port=port, hex=data.hex())
+        return self.wait_event("sent")
+
+    def send_file(self, path, dst, port=6111, rate=0, timeout=120):
+        self.command(op="file", path=path, dst=dst, port=port, rate=rate)
+        return self.wait_event("sent", timeout)
+
+    def close(self):
+        if self.proc.poll() is None:
+            try:
+                self.command(op="quit")
+                self.proc.wait(3)
+            except Exception:
+                pass
+        stop_process(self.proc)
+
+
+# ----------------------------------------------------------------------------------------------------- hosts
+
+
+class Host:
+    def __init__(self, harness, index, name, addrs, hostname, hosts_lines):
+        self.harness, self.index, self.name = harness, index, name
+        self.addrs = list(addrs)
+        self.addr = self.addrs[0]
+        self.hostname = hostname or name
+        self.ns = "%s-%s" % (harness.run_id, name)
+        self._prefix = None
+        self._ctl = None
+        self.procs = []
+        lan = harness.lan_ns
+        veth = "v%d" % index
+        run(["ip", "netns", "add", self.ns])
+        harness.netns.append(self.ns)
+        run(["ip", "link", "add", "eth0", "netns", self.ns, "type", "veth", "peer", "name", veth, "netns", lan])
+        run(["ip", "-n", lan, "link", "set", veth, "master", "br0", "up"])
+        run(["ip", "-n", self.ns, "link", "set", "lo", "up"])
+        self.add_addresses(self.addrs)
+        run(["ip", "-n", self.ns, "link", "set", "eth0", "up"])
+        run(["ip", "-n", self.ns, "route", "add", "default", "dev", "eth0"])
+        etc = "/etc/netns/" + self.ns
+        os.makedirs(etc, exist_ok=True)
+        harness.etc_dirs.append(etc)
+        if hosts_lines is None:
+            hosts_lines = ["%s\t%s" % (self.addr, self.hostname)]
+        with open(os.path.join(etc, "hosts"), "w") as f:
+            f.write("127.0.0.1\tlocalhost\n" + "".join(l + "\n" for l in hosts_lines))
+
+    def add_addresses(self, addrs):
+        """Adds addresses to eth0 in one `ip -batch` (a thousand take well under a second)."""
+        batch = "".join("address add %s/16 broadcast 10.77.255.255 dev eth0\n" % a for a in addrs)
+        run(["ip", "-n", self.ns, "-batch", "-"], input=batch.encode())
+        for a in addrs:
+            if a not in self.addrs:
+                self.addrs.append(a)
+
+    # -- processes
+    def popen(self, argv, env=None, log_name=None, **kw):
+        """A process inside this host: its namespace, its host name."""
+        cmd = ["ip", "netns", "exec", self.ns, "unshare", "-u", "sh", "-c", 'hostname "$0" && exec "$@"',
+               self.hostname] + list(argv)
+        if log_name and "stderr" not in kw:
+            kw["stderr"] = open(os.path.join(self.harness.workdir, "%s-%s.log" % (self.name, log_name)), "ab")
+        kw.setdefault("stdin", subprocess.DEVNULL)
+        p = subprocess.Popen(cmd, env=env, **kw)
+        self.procs.append(p)
+        return p
+
+    def run(self, argv, env=None, check=True, timeout=120, **kw):
+        cmd = ["ip", "netns", "exec", self.ns, "unshare", "-u", "sh", "-c", 'hostname "$0" && exec "$@"',
+               self.hostname] + list(argv)
+        return run(cmd, env=env, check=check, timeout=timeout, **kw)
+
+    @property
+    def prefix(self):
+        if self._prefix is None:
+            base = base_prefix(self.harness.display.name)
+            self._prefix = os.path.join(self.harness.workdir, "prefix-" + self.name)
+            clone_prefix(base, self._prefix)
+        return self._prefix
+
+    def wine_env(self):
+        return wine_env(self.prefix, self.harness.display.name)
+
+    def wine_popen(self, argv, log_name="wine", **kw):
+        kw.setdefault("stdout", open(os.path.join(self.harness.workdir, "%s-%s.out" % (self.name, log_name)), "ab"))
+        return self.popen(["wine"] + list(argv), env=self.wine_env(), log_name=log_name, **kw)
+
+    def wine(self, argv, check=True, timeout=120, **kw):
+        return self.run(["wine"] + list(argv), env=self.wine_env(), check=check, timeout=timeout, **kw)
+
+    @property
+    def ctl(self):
+        """The host's kvlctl server; it is also the process that keeps the prefix's wineserver warm."""
+        if self._ctl is None or self._ctl.proc.poll() is not None:
+            self._ctl = KvlCtl(self)
+        return self._ctl
+
+    # -- registry
+    def reg_import(self, lines):
+        """Writes registry values in one go: REGEDIT4 lines such as '[HKEY_CURRENT_USER\\...]', '"Name"="x"',
+        '"RefreshPeriod"=hex:10,27,00,00', '[-HKEY_CURRENT_USER\\Software\\Nimbrel]'."""
+        path = os.path.join(self.harness.workdir, "%s-import.reg" % self.name)
+        with open(path, "wb") as f:
+            f.write(("REGEDIT4\r\n\r\n" + "\r\n".join(lines) + "\r\n").encode("latin-1"))
+        self.wine(["regedit", "/S", win_path(path)])
+
+    def reg_query(self, key=SETTINGS_KEY):
+        """{value name: (type, data text)} of a key, or None when the key does not exist."""
+        p = self.wine(["reg", "query", key], check=False)
+        if p.returncode != 0:
+            return None
+        values = {}
+        for line in p.stdout.decode("latin-1").replace("\r", "").split("\n"):
+            m = re.match(r"^    (.*?)    (REG_[A-Z_]+)    ?(.*)$", line)
+            if m:
+                values[m.group(1)] = (m.group(2), m.group(3))
+        return values
+
+    def reg_delete(self, key=NIMBREL_KEY):
+        self.wine(["reg", "delete", key, "/f"], check=False)
+
+    # -- the program and fakes
+    def start(self, exe_name="KVL_SE.exe", cwd=None, registry=None, caption="Korvalen SE"):
+        """Starts a program of the build (KVL_SE.exe by default) in this host, in `cwd` (a fresh folder if None).
+        registry: REGEDIT4 lines imported first."""
+        if registry:
+            self.reg_import(registry)
+        if cwd is None:
+            cwd = tempfile.mkdtemp(prefix="cwd-%s-" % self.name, dir=self.harness.workdir)
+        ctl = self.ctl  # warm the prefix before the program starts
+        p = self.wine_popen([exe(exe_name)], log_name=os.path.splitext(exe_name)[0], cwd=cwd)
+        assert ctl
+        return KvlProcess(self, p, cwd, caption)
+
+    def start_kvl(self, cwd=None, registry=None):
+        return self.start("KVL_SE.exe", cwd, registry)
+
+    def fakelan(self):
+        f = FakeLan(self)
+        self.harness.fakes.append(f)
+        return f
+
+    def close(self):
+        if self._ctl is not None:
+            self._ctl.close()
+        for p in self.procs:
+            stop_process(p, grace=1.0)
+        if self._prefix is not None:
+            env = self.wine_env()
+            run(["wineserver", "-k"], env=env, check=False, timeout=30)
+            run(["wineserver", "-w"], env=env, check=False, timeout=30)
+
+
+class Harness:
+    """One run: display, LAN, hosts. Use as a context manager, or call close()."""
+
+    def __init__(self, name="run"):
+        CLEANUP.install()
+        sweep_stale()
+        self.run_id = "%s-%d-%s" % (NS_PREFIX, os.getpid(), os.urandom(2).hex())
+        self.workdir = tempfile.mkdtemp(prefix="%s-%s-" % (NS_PREFIX, name))
+        self.netns, self.etc_dirs, self.hosts, self.fakes = [], [], [], []
+        self._display = None
+        self.closed = False
+        self._undo = CLEANUP.push(self.close)
+        self.lan_ns = self.run_id + "-lan"
+        run(["ip", "netns", "add", self.lan_ns])
+        self.netns.append(self.lan_ns)
+        run(["ip", "-n", self.lan_ns, "link", "add", "br0", "type", "bridge"])
+        run(["ip", "-n", self.lan_ns, "link", "set", "br0", "up"])
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+
+    @property
+    def display(self):
+        if self._display is None:
+            self._display = Display(self.workdir)
+        return self._display
+
+    def host(self, name, addrs, hostname=None, hosts_lines=None):
+        """A host on the LAN; addrs: one address or a list (the first is the host's own)."""
+        if isinstance(addrs, str):
+            addrs = [addrs]
+        h = Host(self, len(self.hosts), name, addrs, hostname, hosts_lines)
+        self.hosts.append(h)
+        return h
+
+    def close(self):
+        if self.closed:
+            return
+        self.closed = True
+        CLEANUP.discard(self._undo)
+        for f in self.fakes:
+            f.close()
+        for h in self.hosts:
+            try:
+                h.close()
+            except Exception as e:
+                log("closing host %s: %s" % (h.name, e))
+        for ns in reversed(self.netns):
+            run(["ip", "netns", "del", ns], check=False)
+        for d in self.etc_dirs:
+            shutil.rmtree(d, ignore_errors=True)
+        if self._display is not None:
+            self._display.close()
+        if os.environ.get("KVL_E2E_KEEP"):
+            log("kept %s" % self.workdir)
+        else:
+            shutil.rmtree(self.workdir, ignore_errors=True)
+
+
+def main():
+    """Entry point of a test file: skips without root or Wine, runs its unittest cases, cleans up."""
+    import unittest
+    check_environment()
+    prog = unittest.main(module="__main__", exit=False, verbosity=2)
+    CLEANUP.run_all()
+    sys.exit(0 if prog.result.wasSuccessful() and prog.result.testsRun else 1)

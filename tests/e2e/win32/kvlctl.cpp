@@ -1,0 +1,863 @@
+// kvlctl: drives a running KVL SE main window from outside, inside the same Wine prefix. The end-to-end harness runs
+// it either once per command or as a server ("serve") that reads hex-encoded requests on stdin, so that a test does
+// not pay a Wine process start for every look at the window.
+//
+// Exit codes: 0 done, 1 usage, 2 window not found or time-out, 3 control not found, 4 the operation failed,
+// 5 the control is disabled (click).
+#include <windows.h>
+#include <commctrl.h>
+#include <psapi.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <io.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+enum Exit { EXIT_OK = 0, EXIT_USAGE = 1, EXIT_NOWINDOW = 2, EXIT_NOCONTROL = 3, EXIT_FAILED = 4, EXIT_DISABLED = 5 };
+
+const int kPaneId = 1006;
+const int kTreeId = 1003;
+const int kQuitId = 1013;
+const char kReadyText[] = "Type '/help' to get list of commands";
+const UINT kSendTimeout = 5000;
+
+std::string g_caption = "Korvalen SE";
+
+using Args = std::vector<std::string>;
+
+double NowSeconds() {
+    // Unix time: the harness compares it with its own clock.
+    FILETIME ft;
+    GetSystemTimeAsFileTime(&ft);
+    ULARGE_INTEGER t;
+    t.LowPart = ft.dwLowDateTime;
+    t.HighPart = ft.dwHighDateTime;
+    return (double)(t.QuadPart - 116444736000000000ULL) / 1e7;
+}
+
+void Appendf(std::string& out, const char* format, ...) {
+    char buf[1024];
+    va_list ap;
+    va_start(ap, format);
+    int n = vsnprintf(buf, sizeof buf, format, ap);
+    va_end(ap);
+    if (n > 0)
+        out.append(buf, n < (int)sizeof buf ? n : (int)sizeof buf - 1);
+}
+
+std::string Hex(const std::string& s) {
+    static const char digits[] = "0123456789abcdef";
+    std::string r;
+    for (unsigned char c : s) {
+        r += digits[c >> 4];
+        r += digits[c & 15];
+    }
+    return r;
+}
+
+bool Unhex(const std::string& s, std::string& out) {
+    if (s.size() % 2)
+        return false;
+    out.clear();
+    for (size_t i = 0; i < s.size(); i += 2) {
+        char pair[3] = {s[i], s[i + 1], 0};
+        char* end;
+        long v = strtol(pair, &end, 16);
+        if (*end)
+            return false;
+        out += (char)v;
+    }
+    return true;
+}
+
+struct FindState {
+    HWND found;
+};
+
+BOOL CALLBACK FindChildProc(HWND h, LPARAM lp) {
+    FindState* st = (FindState*)lp;
+    char buf[256] = {0};
+    GetWindowTextA(h, buf, sizeof buf);
+    if (g_caption == buf && GetDlgItem(h, kPaneId)) {
+        st->found = h;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK FindTopProc(HWND h, LPARAM lp) {
+    FindState* st = (FindState*)lp;
+    char buf[256] = {0};
+    GetWindowTextA(h, buf, sizeof buf);
+    if (g_caption == buf && GetDlgItem(h, kPaneId)) {
+        st->found = h;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK FindTrayProc(HWND h, LPARAM lp) {
+    char buf[256] = {0};
+    GetWindowTextA(h, buf, sizeof buf);
+    if (g_caption + " tray" == buf) {
+        EnumChildWindows(h, FindChildProc, lp);
+        if (((FindState*)lp)->found)
+            return FALSE;
+    }
+    return TRUE;
+}
+
+// The main window: a top-level window with the caption that holds the output pane, or such a window parked under
+// the tray holder. A window of another program with the same caption but no pane is not taken.
+HWND FindMain() {
+    FindState st = {0};
+    EnumWindows(FindTopProc, (LPARAM)&st);
+    if (!st.found)
+        EnumWindows(FindTrayProc, (LPARAM)&st);
+    return st.found;
+}
+
+HWND WaitMain(DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        HWND h = FindMain();
+        if (h || GetTickCount() - start >= timeoutMs)
+            return h;
+        Sleep(10);
+    }
+}
+
+bool GetText(HWND h, std::string& text) {
+    DWORD_PTR len = 0;
+    if (!SendMessageTimeoutA(h, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kSendTimeout, &len))
+        return false;
+    // The length of an ANSI text may be reported short of its bytes on double-byte code pages: leave room.
+    std::vector<char> buf(len * 2 + 16, 0);
+    DWORD_PTR n = 0;
+    if (!SendMessageTimeoutA(h, WM_GETTEXT, buf.size(), (LPARAM)buf.data(), SMTO_ABORTIFHUNG, kSendTimeout, &n))
+        return false;
+    if (n > buf.size() - 1)
+        n = buf.size() - 1;
+    text.assign(buf.data(), n);
+    return true;
+}
+
+bool ParseInt(const std::string& s, long& v) {
+    if (s.empty())
+        return false;
+    char* end;
+    v = strtol(s.c_str(), &end, 0);
+    return *end == 0;
+}
+
+struct VkName {
+    const char* name;
+    int vk;
+};
+const VkName kVkNames[] = {
+    {"RETURN", VK_RETURN}, {"ENTER", VK_RETURN}, {"ESCAPE", VK_ESCAPE}, {"ESC", VK_ESCAPE}, {"TAB", VK_TAB},
+    {"UP", VK_UP},         {"DOWN", VK_DOWN},    {"LEFT", VK_LEFT},     {"RIGHT", VK_RIGHT}, {"BACK", VK_BACK},
+    {"HOME", VK_HOME},     {"END", VK_END},      {"DELETE", VK_DELETE}, {"F1", VK_F1},       {"F5", VK_F5},
+    {"SPACE", VK_SPACE},
+};
+
+bool ParseVk(const std::string& s, int& vk) {
+    for (const VkName& n : kVkNames) {
+        if (_stricmp(n.name, s.c_str()) == 0) {
+            vk = n.vk;
+            return true;
+        }
+    }
+    long v;
+    if (ParseInt(s, v) && v > 0 && v < 256) {
+        vk = (int)v;
+        return true;
+    }
+    return false;
+}
+
+bool IsExtendedKey(int vk) {
+    switch (vk) {
+    case VK_UP: case VK_DOWN: case VK_LEFT: case VK_RIGHT: case VK_HOME: case VK_END: case VK_PRIOR: case VK_NEXT:
+    case VK_INSERT: case VK_DELETE:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// A harmless, invisible marker posted behind earlier posted messages: the tree view's scroll time, which nothing in
+// the program reads. Once it reads back, every message posted before it has been handled. A second round catches
+// the characters that handling a posted key-down may itself post (TranslateMessage). The control keeps at most 100,
+// so the marker is any value from 1 to 99 other than the current one.
+bool Sync(HWND main, DWORD timeoutMs) {
+    HWND tree = GetDlgItem(main, kTreeId);
+    if (!tree)
+        return false;
+    DWORD start = GetTickCount();
+    for (int round = 0; round < 2; ++round) {
+        DWORD_PTR current = 0;
+        if (!SendMessageTimeoutA(tree, TVM_GETSCROLLTIME, 0, 0, SMTO_ABORTIFHUNG, kSendTimeout, &current))
+            return false;
+        UINT marker = (UINT)(current % 99) + 1;
+        if (!PostMessageA(tree, TVM_SETSCROLLTIME, marker, 0))
+            return false;
+        for (;;) {
+            DWORD_PTR got = 0;
+            if (SendMessageTimeoutA(tree, TVM_GETSCROLLTIME, 0, 0, SMTO_ABORTIFHUNG, kSendTimeout, &got) &&
+                got == marker)
+                break;
+            if (GetTickCount() - start >= timeoutMs)
+                return false;
+            Sleep(1);
+        }
+    }
+    return true;
+}
+
+// ---- tree view of another process
+class RemoteTree {
+public:
+    explicit RemoteTree(HWND tree) : m_tree(tree) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(tree, &pid);
+        m_process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE | PROCESS_QUERY_INFORMATION,
+                                FALSE, pid);
+        if (m_process)
+            m_remote = (char*)VirtualAllocEx(m_process, NULL, kSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    }
+    ~RemoteTree() {
+        if (m_remote)
+            VirtualFreeEx(m_process, m_remote, 0, MEM_RELEASE);
+        if (m_process)
+            CloseHandle(m_process);
+    }
+    RemoteTree(const RemoteTree&) = delete;
+    RemoteTree& operator=(const RemoteTree&) = delete;
+
+    bool Ok() const { return m_remote != NULL; }
+
+    HTREEITEM Next(HTREEITEM item, UINT code) const {
+        DWORD_PTR r = 0;
+        SendMessageTimeoutA(m_tree, TVM_GETNEXTITEM, code, (LPARAM)item, SMTO_ABORTIFHUNG, kSendTimeout, &r);
+        return (HTREEITEM)r;
+    }
+
+    bool Get(HTREEITEM item, TVITEMA& tv, std::string& text) const {
+        memset(&tv, 0, sizeof tv);
+        tv.mask = TVIF_HANDLE | TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_STATE | TVIF_CHILDREN;
+        tv.hItem = item;
+        tv.stateMask = 0xFFFF;
+        tv.pszText = m_remote + sizeof(TVITEMA);
+        tv.cchTextMax = kSize - sizeof(TVITEMA) - 1;
+        std::vector<char> zero(kSize, 0);
+        SIZE_T done = 0;
+        if (!WriteProcessMemory(m_process, m_remote + sizeof(TVITEMA), zero.data(), kSize - sizeof(TVITEMA), &done))
+            return false;
+        if (!WriteProcessMemory(m_process, m_remote, &tv, sizeof tv, &done))
+            return false;
+        DWORD_PTR r = 0;
+        if (!SendMessageTimeoutA(m_tree, TVM_GETITEMA, 0, (LPARAM)m_remote, SMTO_ABORTIFHUNG, kSendTimeout, &r) || !r)
+            return false;
+        std::vector<char> buf(kSize, 0);
+        if (!ReadProcessMemory(m_process, m_remote, buf.data(), kSize, &done))
+            return false;
+        memcpy(&tv, buf.data(), sizeof tv);
+        const char* t = buf.data() + sizeof(TVITEMA);
+        text.assign(t, strnlen(t, kSize - sizeof(TVITEMA)));
+        return true;
+    }
+
+private:
+    static const SIZE_T kSize = 4096;
+    HWND m_tree;
+    HANDLE m_process = NULL;
+    char* m_remote = NULL;
+};
+
+// One line per item in display order: depth, image, selected image, bold, expanded, selected, children flag, and
+// the text in hexadecimal (item texts come from the network and may hold any byte).
+bool DumpTree(const RemoteTree& rt, HTREEITEM first, int depth, std::string& out) {
+    for (HTREEITEM item = first; item; item = rt.Next(item, TVGN_NEXT)) {
+        TVITEMA tv;
+        std::string text;
+        if (!rt.Get(item, tv, text))
+            return false;
+        Appendf(out, "%d %d %d %d %d %d %d %s\n", depth, tv.iImage, tv.iSelectedImage,
+                (tv.state & TVIS_BOLD) ? 1 : 0, (tv.state & TVIS_EXPANDED) ? 1 : 0,
+                (tv.state & TVIS_SELECTED) ? 1 : 0, tv.cChildren ? 1 : 0, Hex(text).c_str());
+        HTREEITEM child = rt.Next(item, TVGN_CHILD);
+        if (child && !DumpTree(rt, child, depth + 1, out))
+            return false;
+    }
+    return true;
+}
+
+HTREEITEM FindPath(const RemoteTree& rt, const Args& path, size_t from) {
+    HTREEITEM level = rt.Next(NULL, TVGN_ROOT);
+    HTREEITEM found = NULL;
+    for (size_t i = from; i < path.size(); ++i) {
+        found = NULL;
+        for (HTREEITEM item = level; item; item = rt.Next(item, TVGN_NEXT)) {
+            TVITEMA tv;
+            std::string text;
+            if (rt.Get(item, tv, text) && text == path[i]) {
+                found = item;
+                break;
+            }
+        }
+        if (!found)
+            return NULL;
+        level = rt.Next(found, TVGN_CHILD);
+    }
+    return found;
+}
+
+// ---- commands
+struct Context {
+    HWND main = NULL;
+};
+
+int NeedMain(Context& cx, DWORD timeoutMs = 0) {
+    cx.main = timeoutMs ? WaitMain(timeoutMs) : FindMain();
+    return cx.main ? EXIT_OK : EXIT_NOWINDOW;
+}
+
+int Control(Context& cx, const std::string& idText, HWND& ctl) {
+    int rc = NeedMain(cx);
+    if (rc)
+        return rc;
+    long id;
+    if (!ParseInt(idText, id))
+        return EXIT_USAGE;
+    // Id 0 names the main window itself.
+    ctl = id ? GetDlgItem(cx.main, (int)id) : cx.main;
+    return ctl ? EXIT_OK : EXIT_NOCONTROL;
+}
+
+int CmdWaitReady(const Args& a, std::string& out) {
+    // wait-ready TIMEOUT_MS [TEXT]: the window is up, shown, answering, and its pane holds the banner's last line
+    // (and TEXT, when given).
+    long timeout;
+    if (a.size() < 2 || !ParseInt(a[1], timeout))
+        return EXIT_USAGE;
+    DWORD start = GetTickCount();
+    for (;;) {
+        HWND main = FindMain();
+        if (main && IsWindowVisible(main)) {
+            std::string pane;
+            HWND p = GetDlgItem(main, kPaneId);
+            DWORD_PTR r;
+            if (p && GetText(p, pane) && pane.find(kReadyText) != std::string::npos &&
+                (a.size() < 3 || pane.find(a[2]) != std::string::npos) &&
+                SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kSendTimeout, &r)) {
+                Appendf(out, "ready %.6f\n", NowSeconds());
+                return EXIT_OK;
+            }
+        }
+        if (GetTickCount() - start >= (DWORD)timeout)
+            return EXIT_NOWINDOW;
+        Sleep(5);
+    }
+}
+
+int CmdWaitWindow(const Args& a, std::string& out) {
+    long timeout;
+    if (a.size() < 2 || !ParseInt(a[1], timeout))
+        return EXIT_USAGE;
+    HWND h = WaitMain(timeout);
+    if (!h)
+        return EXIT_NOWINDOW;
+    Appendf(out, "window %.6f\n", NowSeconds());
+    return EXIT_OK;
+}
+
+int CmdWaitGone(const Args& a, std::string& out) {
+    long timeout;
+    if (a.size() < 2 || !ParseInt(a[1], timeout))
+        return EXIT_USAGE;
+    DWORD start = GetTickCount();
+    while (FindMain()) {
+        if (GetTickCount() - start >= (DWORD)timeout)
+            return EXIT_NOWINDOW;
+        Sleep(10);
+    }
+    Appendf(out, "gone %.6f\n", NowSeconds());
+    return EXIT_OK;
+}
+
+int CmdGetText(const Args& a, std::string& out) {
+    if (a.size() != 2)
+        return EXIT_USAGE;
+    Context cx;
+    HWND ctl;
+    int rc = Control(cx, a[1], ctl);
+    if (rc)
+        return rc;
+    std::string text;
+    if (!GetText(ctl, text))
+        return EXIT_FAILED;
+    out += text;
+    return EXIT_OK;
+}
+
+int CmdWaitText(const Args& a, std::string& out) {
+    // wait-text ID TEXT TIMEOUT_MS: until the control's text holds TEXT.
+    long timeout;
+    if (a.size() != 4 || !ParseInt(a[3], timeout))
+        return EXIT_USAGE;
+    DWORD start = GetTickCount();
+    for (;;) {
+        Context cx;
+        HWND ctl;
+        std::string text;
+        if (Control(cx, a[1], ctl) == EXIT_OK && GetText(ctl, text) && text.find(a[2]) != std::string::npos) {
+            Appendf(out, "found %.6f\n", NowSeconds());
+            return EXIT_OK;
+        }
+        if (GetTickCount() - start >= (DWORD)timeout)
+            return EXIT_NOWINDOW;
+        Sleep(5);
+    }
+}
+
+int CmdSetText(const Args& a, std::string&) {
+    if (a.size() != 3)
+        return EXIT_USAGE;
+    Context cx;
+    HWND ctl;
+    int rc = Control(cx, a[1], ctl);
+    if (rc)
+        return rc;
+    DWORD_PTR r;
+    if (!SendMessageTimeoutA(ctl, WM_SETTEXT, 0, (LPARAM)a[2].c_str(), SMTO_ABORTIFHUNG, kSendTimeout, &r))
+        return EXIT_FAILED;
+    return EXIT_OK;
+}
+
+int CmdClick(const Args& a, std::string&) {
+    // click ID [bm]: the button's command as its parent gets it from a click (default), or BM_CLICK. A disabled
+    // button is not clicked, as a user could not click it.
+    if (a.size() < 2 || a.size() > 3)
+        return EXIT_USAGE;
+    Context cx;
+    HWND ctl;
+    int rc = Control(cx, a[1], ctl);
+    if (rc)
+        return rc;
+    if (!IsWindowEnabled(ctl))
+        return EXIT_DISABLED;
+    DWORD_PTR r;
+    BOOL ok;
+    if (a.size() == 3 && a[2] == "bm")
+        ok = SendMessageTimeoutA(ctl, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, kSendTimeout, &r);
+    else
+        ok = SendMessageTimeoutA(cx.main, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(ctl), BN_CLICKED), (LPARAM)ctl,
+                                 SMTO_ABORTIFHUNG, kSendTimeout, &r);
+    return ok ? EXIT_OK : EXIT_FAILED;
+}
+
+int CmdPostKey(const Args& a, std::string&) {
+    // post-key ID VK...: key-down and key-up posted to the control, so that they pass through the program's
+    // message loop (and its key pre-translation) like typed keys; then waits until they are handled.
+    if (a.size() < 3)
+        return EXIT_USAGE;
+    Context cx;
+    HWND ctl;
+    int rc = Control(cx, a[1], ctl);
+    if (rc)
+        return rc;
+    for (size_t i = 2; i < a.size(); ++i) {
+        int vk;
+        if (!ParseVk(a[i], vk))
+            return EXIT_USAGE;
+        UINT scan = MapVirtualKeyA(vk, 0);
+        LPARAM down = 1 | (scan << 16) | (IsExtendedKey(vk) ? (1 << 24) : 0);
+        LPARAM up = down | (1u << 30) | (1u << 31);
+        if (!PostMessageA(ctl, WM_KEYDOWN, vk, down) || !PostMessageA(ctl, WM_KEYUP, vk, up))
+            return EXIT_FAILED;
+    }
+    return Sync(cx.main, kSendTimeout) ? EXIT_OK : EXIT_FAILED;
+}
+
+int CmdType(const Args& a, std::string&) {
+    // type ID TEXT: one posted WM_CHAR per byte, then waits until they are handled.
+    if (a.size() != 3)
+        return EXIT_USAGE;
+    Context cx;
+    HWND ctl;
+    int rc = Control(cx, a[1], ctl);
+    if (rc)
+        return rc;
+    for (unsigned char c : a[2]) {
+        if (!PostMessageA(ctl, WM_CHAR, c, 1))
+            return EXIT_FAILED;
+    }
+    return Sync(cx.main, kSendTimeout) ? EXIT_OK : EXIT_FAILED;
+}
+
+int CmdSync(const Args&, std::string&) {
+    Context cx;
+    int rc = NeedMain(cx);
+    if (rc)
+        return rc;
+    return Sync(cx.main, kSendTimeout) ? EXIT_OK : EXIT_FAILED;
+}
+
+int CmdGetSel(const Args& a, std::string& out) {
+    if (a.size() != 2)
+        return EXIT_USAGE;
+    Context cx;
+    HWND ctl;
+    int rc = Control(cx, a[1], ctl);
+    if (rc)
+        return rc;
+    DWORD_PTR r;
+    // Both ends come back in the result's two words (the one-line command box is far shorter than 64K).
+    if (!SendMessageTimeoutA(ctl, EM_GETSEL, 0, 0, SMTO_ABORTIFHUNG, kSendTimeout, &r))
+        return EXIT_FAILED;
+    Appendf(out, "%lu %lu\n", (unsigned long)LOWORD(r), (unsigned long)HIWORD(r));
+    return EXIT_OK;
+}
+
+int CmdIsEnabled(const Args& a, std::string& out) {
+    if (a.size() != 2)
+        return EXIT_USAGE;
+    Context cx;
+    HWND ctl;
+    int rc = Control(cx, a[1], ctl);
+    if (rc)
+        return rc;
+    Appendf(out, "%d\n", IsWindowEnabled(ctl) ? 1 : 0);
+    return EXIT_OK;
+}
+
+int CmdWaitEnabled(const Args& a, std::string& out) {
+    // wait-enabled ID 0|1 TIMEOUT_MS: polls closely and prints the time at which the state was first seen.
+    long want, timeout;
+    if (a.size() != 4 || !ParseInt(a[2], want) || !ParseInt(a[3], timeout))
+        return EXIT_USAGE;
+    Context cx;
+    HWND ctl;
+    int rc = Control(cx, a[1], ctl);
+    if (rc)
+        return rc;
+    DWORD start = GetTickCount();
+    while ((IsWindowEnabled(ctl) ? 1 : 0) != want) {
+        if (!IsWindow(ctl) || GetTickCount() - start >= (DWORD)timeout)
+            return EXIT_NOWINDOW;
+        Sleep(0);
+    }
+    Appendf(out, "%.6f\n", NowSeconds());
+    return EXIT_OK;
+}
+
+int CmdTree(const Args&, std::string& out) {
+    Context cx;
+    HWND tree;
+    int rc = Control(cx, "1003", tree);
+    if (rc)
+        return rc;
+    RemoteTree rt(tree);
+    if (!rt.Ok())
+        return EXIT_FAILED;
+    std::string dump;
+    if (!DumpTree(rt, rt.Next(NULL, TVGN_ROOT), 0, dump))
+        return EXIT_FAILED;
+    out += dump;
+    return EXIT_OK;
+}
+
+int CmdTreeItem(const Args& a, std::string&) {
+    // tree-expand / tree-collapse / tree-select TEXT...: the item found by the texts of its levels.
+    if (a.size() < 2)
+        return EXIT_USAGE;
+    Context cx;
+    HWND tree;
+    int rc = Control(cx, "1003", tree);
+    if (rc)
+        return rc;
+    RemoteTree rt(tree);
+    if (!rt.Ok())
+        return EXIT_FAILED;
+    HTREEITEM item = FindPath(rt, a, 1);
+    if (!item)
+        return EXIT_NOCONTROL;
+    DWORD_PTR r = 0;
+    BOOL ok;
+    if (a[0] == "tree-select")
+        ok = SendMessageTimeoutA(tree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)item, SMTO_ABORTIFHUNG, kSendTimeout, &r);
+    else
+        ok = SendMessageTimeoutA(tree, TVM_EXPAND, a[0] == "tree-expand" ? TVE_EXPAND : TVE_COLLAPSE, (LPARAM)item,
+                                 SMTO_ABORTIFHUNG, kSendTimeout, &r);
+    return ok ? EXIT_OK : EXIT_FAILED;
+}
+
+int CmdWindowState(const Args&, std::string& out) {
+    HWND main = FindMain();
+    if (!main) {
+        out += "exists 0\n";
+        return EXIT_OK;
+    }
+    WINDOWPLACEMENT wp;
+    memset(&wp, 0, sizeof wp);
+    wp.length = sizeof wp;
+    GetWindowPlacement(main, &wp);
+    RECT wr;
+    GetWindowRect(main, &wr);
+    char cls[64] = {0};
+    GetClassNameA(main, cls, sizeof cls);
+    HWND owner = GetParent(main);
+    Appendf(out, "exists 1\nvisible %d\niconic %d\nzoomed %d\nenabled %d\nshowcmd %u\nflags %u\n",
+            IsWindowVisible(main) ? 1 : 0, IsIconic(main) ? 1 : 0, IsZoomed(main) ? 1 : 0,
+            IsWindowEnabled(main) ? 1 : 0, wp.showCmd, wp.flags);
+    Appendf(out, "normal %ld %ld %ld %ld\nrect %ld %ld %ld %ld\nclass %s\nparented %d\n", wp.rcNormalPosition.left,
+            wp.rcNormalPosition.top, wp.rcNormalPosition.right, wp.rcNormalPosition.bottom, wr.left, wr.top, wr.right,
+            wr.bottom, cls, owner ? 1 : 0);
+    return EXIT_OK;
+}
+
+int CmdCount(const Args&, std::string& out) {
+    // count: how many top-level windows carry the caption (with the pane or not).
+    struct Counter {
+        static BOOL CALLBACK Proc(HWND h, LPARAM lp) {
+            char buf[256] = {0};
+            GetWindowTextA(h, buf, sizeof buf);
+            if (g_caption == buf)
+                ++*(int*)lp;
+            return TRUE;
+        }
+    };
+    int n = 0;
+    EnumWindows(Counter::Proc, (LPARAM)&n);
+    Appendf(out, "%d\n", n);
+    return EXIT_OK;
+}
+
+BOOL CALLBACK ListProc(HWND h, LPARAM lp) {
+    std::string& out = *(std::string*)lp;
+    char cls[128] = {0}, text[256] = {0};
+    GetClassNameA(h, cls, sizeof cls);
+    GetWindowTextA(h, text, sizeof text);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    RECT r;
+    GetWindowRect(h, &r);
+    Appendf(out, "%lu %d %ld %ld %ld %ld %s %s\n", (unsigned long)pid, IsWindowVisible(h) ? 1 : 0, r.left, r.top,
+            r.right, r.bottom, Hex(cls).c_str(), Hex(text).c_str());
+    return TRUE;
+}
+
+int CmdWindows(const Args&, std::string& out) {
+    // windows: every top-level window of the prefix: pid, visible, rectangle, class and caption (hexadecimal).
+    EnumWindows(ListProc, (LPARAM)&out);
+    return EXIT_OK;
+}
+
+int CmdFocus(const Args&, std::string& out) {
+    // focus: the control id of the window that has the keyboard focus in the program's thread (0: none or no id).
+    Context cx;
+    int rc = NeedMain(cx);
+    if (rc)
+        return rc;
+    GUITHREADINFO gti;
+    memset(&gti, 0, sizeof gti);
+    gti.cbSize = sizeof gti;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(cx.main, NULL), &gti))
+        return EXIT_FAILED;
+    Appendf(out, "%d\n", gti.hwndFocus ? GetDlgCtrlID(gti.hwndFocus) : 0);
+    return EXIT_OK;
+}
+
+int CmdClose(const Args&, std::string&) {
+    Context cx;
+    int rc = NeedMain(cx);
+    if (rc)
+        return rc;
+    return PostMessageA(cx.main, WM_CLOSE, 0, 0) ? EXIT_OK : EXIT_FAILED;
+}
+
+int CmdQuitButton(const Args&, std::string&) {
+    Context cx;
+    int rc = NeedMain(cx);
+    if (rc)
+        return rc;
+    HWND quit = GetDlgItem(cx.main, kQuitId);
+    if (!quit)
+        return EXIT_NOCONTROL;
+    // Posted: the handler ends the dialog, and the process may be gone before a sent message could return.
+    return PostMessageA(cx.main, WM_COMMAND, MAKEWPARAM(kQuitId, BN_CLICKED), (LPARAM)quit) ? EXIT_OK : EXIT_FAILED;
+}
+
+int CmdPid(const Args&, std::string& out) {
+    Context cx;
+    int rc = NeedMain(cx);
+    if (rc)
+        return rc;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(cx.main, &pid);
+    Appendf(out, "%lu\n", (unsigned long)pid);
+    return EXIT_OK;
+}
+
+int CmdMemory(const Args&, std::string& out) {
+    Context cx;
+    int rc = NeedMain(cx);
+    if (rc)
+        return rc;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(cx.main, &pid);
+    HANDLE p = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+    if (!p)
+        return EXIT_FAILED;
+    PROCESS_MEMORY_COUNTERS pmc;
+    memset(&pmc, 0, sizeof pmc);
+    BOOL ok = GetProcessMemoryInfo(p, &pmc, sizeof pmc);
+    CloseHandle(p);
+    if (!ok)
+        return EXIT_FAILED;
+    Appendf(out, "working_set %lu\npeak_working_set %lu\npagefile %lu\n", (unsigned long)pmc.WorkingSetSize,
+            (unsigned long)pmc.PeakWorkingSetSize, (unsigned long)pmc.PagefileUsage);
+    return EXIT_OK;
+}
+
+int CmdSendMessage(const Args& a, std::string& out) {
+    // send-message MSG [WPARAM LPARAM]: a plain message with numbers, notify-style (as a second copy sends).
+    long msg, wp = 0, lp = 0;
+    if (a.size() < 2 || !ParseInt(a[1], msg) || (a.size() > 2 && !ParseInt(a[2], wp)) ||
+        (a.size() > 3 && !ParseInt(a[3], lp)))
+        return EXIT_USAGE;
+    Context cx;
+    int rc = NeedMain(cx);
+    if (rc)
+        return rc;
+    if (!SendNotifyMessageA(cx.main, (UINT)msg, (WPARAM)wp, (LPARAM)lp))
+        return EXIT_FAILED;
+    out += "sent\n";
+    return EXIT_OK;
+}
+
+int Run(const Args& a, std::string& out);
+
+int CmdServe(const Args&, std::string&) {
+    // serve: one request per line, each argument "=" and its bytes in hexadecimal, separated by blanks (so that an
+    // empty argument survives); each answer is the line
+    // "<exit code> <length>" followed by that many bytes of output.
+    _setmode(_fileno(stdin), _O_BINARY);
+    std::string line;
+    int c;
+    fputs("kvlctl serving\n", stdout);
+    fflush(stdout);
+    for (;;) {
+        line.clear();
+        while ((c = fgetc(stdin)) != EOF && c != '\n')
+            line += (char)c;
+        if (c == EOF && line.empty())
+            return EXIT_OK;
+        Args args;
+        size_t pos = 0;
+        bool ok = true;
+        while (pos < line.size()) {
+            size_t sp = line.find(' ', pos);
+            if (sp == std::string::npos)
+                sp = line.size();
+            std::string arg;
+            if (line[pos] != '=' || !Unhex(line.substr(pos + 1, sp - pos - 1), arg))
+                ok = false;
+            args.push_back(arg);
+            pos = sp + 1;
+        }
+        std::string out;
+        int rc = ok && !args.empty() ? Run(args, out) : EXIT_USAGE;
+        if (rc == -1)
+            return EXIT_OK;  // "exit"
+        fprintf(stdout, "%d %u\n", rc, (unsigned)out.size());
+        fwrite(out.data(), 1, out.size(), stdout);
+        fflush(stdout);
+    }
+}
+
+struct Command {
+    const char* name;
+    int (*fn)(const Args&, std::string&);
+    const char* usage;
+};
+
+const Command kCommands[] = {
+    {"wait-ready", CmdWaitReady, "TIMEOUT_MS [TEXT]"},
+    {"wait-window", CmdWaitWindow, "TIMEOUT_MS"},
+    {"wait-gone", CmdWaitGone, "TIMEOUT_MS"},
+    {"wait-text", CmdWaitText, "ID TEXT TIMEOUT_MS"},
+    {"wait-enabled", CmdWaitEnabled, "ID 0|1 TIMEOUT_MS"},
+    {"get-text", CmdGetText, "ID"},
+    {"set-text", CmdSetText, "ID TEXT"},
+    {"click", CmdClick, "ID [bm]"},
+    {"post-key", CmdPostKey, "ID VK..."},
+    {"type", CmdType, "ID TEXT"},
+    {"sync", CmdSync, ""},
+    {"get-sel", CmdGetSel, "ID"},
+    {"is-enabled", CmdIsEnabled, "ID"},
+    {"tree", CmdTree, ""},
+    {"tree-expand", CmdTreeItem, "TEXT..."},
+    {"tree-collapse", CmdTreeItem, "TEXT..."},
+    {"tree-select", CmdTreeItem, "TEXT..."},
+    {"window-state", CmdWindowState, ""},
+    {"count", CmdCount, ""},
+    {"windows", CmdWindows, ""},
+    {"focus", CmdFocus, ""},
+    {"close", CmdClose, ""},
+    {"quit-button", CmdQuitButton, ""},
+    {"pid", CmdPid, ""},
+    {"memory", CmdMemory, ""},
+    {"send-message", CmdSendMessage, "MSG [WPARAM LPARAM]"},
+    {"serve", CmdServe, ""},
+};
+
+int Run(const Args& a, std::string& out) {
+    if (a[0] == "exit")
+        return -1;
+    if (a[0] == "caption" && a.size() == 2) {
+        g_caption = a[1];
+        return EXIT_OK;
+    }
+    for (const Command& c : kCommands) {
+        if (a[0] == c.name)
+            return c.fn(a, out);
+    }
+    return EXIT_USAGE;
+}
+
+void Usage() {
+    fputs("usage: kvlctl [-w CAPTION] COMMAND ARGS\n", stderr);
+    for (const Command& c : kCommands)
+        fprintf(stderr, "  %s %s\n", c.name, c.usage);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    _setmode(_fileno(stdout), _O_BINARY);
+    Args args;
+    for (int i = 1; i < argc; ++i)
+        args.push_back(argv[i]);
+    if (args.size() >= 2 && args[0] == "-w") {
+        g_caption = args[1];
+        args.erase(args.begin(), args.begin() + 2);
+    }
+    if (args.empty()) {
+        Usage();
+        return EXIT_USAGE;
+    }
+    std::string out;
+    int rc = Run(args, out);
+    if (rc == EXIT_USAGE && out.empty())
+        Usage();
+    fwrite(out.data(), 1, out.size(), stdout);
+    fflush(stdout);
+    return rc < 0 ? EXIT_OK : rc;
+}
