@@ -11,7 +11,8 @@ hears the searches that KVL SE broadcasts, and each answer leaves from the addre
   {"op": "file", "path", "dst", "port", "rate"}     the datagrams of a file of "source hex" lines
   {"op": "ping"} -> "pong";  {"op": "quit"}
 
-Events: "ready", "search <from>", "answered <from> <count> <seconds>", "sent <count> <errors> <seconds>".
+Events: "ready", "hosts <count>", "search <from> <time>", "answered <to> <count> <errors> <seconds>",
+"sent <count> <errors> <seconds>", "pong", "error <text>".
 """
 import json
 import os
@@ -25,6 +26,7 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import gamedata  # noqa: E402
 
+IP_PKTINFO = getattr(socket, "IP_PKTINFO", 8)  # Linux's value, for Pythons built without the name
 _out_lock = threading.Lock()
 
 
@@ -50,7 +52,7 @@ class FakeLan:
     def send(self, src, dst, port, data):
         anc = []
         if src:
-            anc = [(socket.IPPROTO_IP, socket.IP_PKTINFO, struct.pack("@i4s4s", 0, socket.inet_aton(src), b"\0" * 4))]
+            anc = [(socket.IPPROTO_IP, IP_PKTINFO, struct.pack("@i4s4s", 0, socket.inet_aton(src), b"\0" * 4))]
         for attempt in range(200):
             try:
                 self.sock.sendmsg([data], anc, 0, (dst, port))

@@ -103,7 +103,7 @@ def random_datagrams(rng, count, sources, max_len=2000):
         src = rng.choice(sources)
         kind = rng.random()
         if kind < 0.35:
-            d = bytes(rng.getrandbits(8) for _ in range(rng.randint(0, max_len)))
+            d = rng.randbytes(rng.randint(0, max_len))
         else:
             if kind < 0.45:
                 n = 20
@@ -113,7 +113,7 @@ def random_datagrams(rng, count, sources, max_len=2000):
                 n = rng.randint(21, 256)
             else:
                 n = rng.randint(257, 300)
-            b = bytearray(rng.getrandbits(8) for _ in range(n))
+            b = bytearray(rng.randbytes(n))
             b[8:12] = PRODUCT_ID
             if rng.random() < 0.5 and n > 40:
                 # Give half of them texts and a CR somewhere, as a real advertisement has.

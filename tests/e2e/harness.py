@@ -643,7 +643,13 @@ class Host:
         if log_name and "stderr" not in kw:
             kw["stderr"] = open(os.path.join(self.harness.workdir, "%s-%s.log" % (self.name, log_name)), "ab")
         kw.setdefault("stdin", subprocess.DEVNULL)
-        p = subprocess.Popen(cmd, env=env, **kw)
+        try:
+            p = subprocess.Popen(cmd, env=env, **kw)
+        finally:
+            for k in ("stdout", "stderr"):  # the log files this side opened: the child has its own copies
+                f = kw.get(k)
+                if hasattr(f, "close"):
+                    f.close()
         self.procs.append(p)
         return p
 
@@ -664,7 +670,8 @@ class Host:
         return wine_env(self.prefix, self.harness.display.name)
 
     def wine_popen(self, argv, log_name="wine", **kw):
-        kw.setdefault("stdout", open(os.path.join(self.harness.workdir, "%s-%s.out" % (self.name, log_name)), "ab"))
+        if "stdout" not in kw:
+            kw["stdout"] = open(os.path.join(self.harness.workdir, "%s-%s.out" % (self.name, log_name)), "ab")
         return self.popen(["wine"] + list(argv), env=self.wine_env(), log_name=log_name, **kw)
 
     def wine(self, argv, check=True, timeout=120, **kw):
@@ -727,6 +734,9 @@ class Host:
             self._ctl.close()
         for p in self.procs:
             stop_process(p, grace=1.0)
+            for f in (p.stdin, p.stdout):
+                if f:
+                    f.close()
         if self._prefix is not None:
             env = self.wine_env()
             run(["wineserver", "-k"], env=env, check=False, timeout=30)

@@ -101,14 +101,19 @@ class CommandLineTests(unittest.TestCase):
         self.esc()
         for line in (b"/echo one", b"/echo two", b"/echo three"):
             self.p.command(line)
-        steps = [
-            ("UP", b"/echo three"), ("UP", b"/echo two"), ("UP", b"/echo one"),
-            ("UP", b"/echo one"),  # the oldest stays
-            ("DOWN", b"/echo two"), ("DOWN", b"/echo three"),
-            ("DOWN", b""),  # Down at the newest empties the box
-        ]
-        for key, text in steps:
-            with self.subTest(key=key, text=text):
+        first = self.p.command(b"/history").split(b"\r\n")[:-1]
+        self.assertEqual(first[-3:], [b"/echo one", b"/echo two", b"/echo three"], "oldest first")
+        self.assertNotIn(b"/history", first, "the running line is added after it ran")
+        self.assertNotIn(b"", first, "an empty line is never recorded")
+        self.assertEqual(len(first), len(set(first)), "no duplicates")
+        history = first + [b"/history"]
+
+        # Up from the empty box walks from the newest line to the oldest, where it stays; Down walks back and
+        # empties the box after the newest.
+        steps = [("UP", h) for h in reversed(history)] + [("UP", history[0])]
+        steps += [("DOWN", h) for h in history[1:]] + [("DOWN", b"")]
+        for i, (key, text) in enumerate(steps):
+            with self.subTest(step=i, key=key, text=text):
                 self.p.ctl("post-key", C, key)
                 self.assertEqual(self.box(), (text, (0, len(text))), "recalled and wholly selected")
         self.p.ctl("set-text", C, "not in history")
@@ -116,15 +121,11 @@ class CommandLineTests(unittest.TestCase):
         self.assertEqual(self.p.text(C), b"not in history", "Down with a text not in the history does nothing")
         self.esc()
 
+        # A line run again moves to the end; an empty box runs nothing and adds nothing.
         self.p.command(b"/echo two")
-        listing = self.p.command(b"/history").split(b"\r\n")[:-1]
-        self.assertEqual(listing[-3:], [b"/echo one", b"/echo three", b"/echo two"], "a repeated line moves to the end")
-        self.assertEqual(len(listing), len(set(listing)), "no duplicates")
-        self.assertNotIn(b"/history", listing, "the running line is added after it ran")
-        self.assertNotIn(b"", listing, "an empty line is never recorded")
-        self.p.ctl("post-key", C, "RETURN")  # an empty box runs nothing and adds nothing
+        self.p.ctl("post-key", C, "RETURN")
         again = self.p.command(b"/history").split(b"\r\n")[:-1]
-        self.assertEqual(again, listing + [b"/history"])
+        self.assertEqual(again, [h for h in history if h != b"/echo two"] + [b"/echo two"])
 
     def test_5_keys_in_other_controls(self):
         self.p.ctl("set-text", C, "keep me")
