@@ -41,6 +41,10 @@
 #define IDC_LBL_COMMAND 1015
 #define IDC_LBL_NETWORK 1016
 #define IDC_LBL_CONSOLE 1017
+// winuser.h names its help cursor IDC_HELP; the Help button's id takes the name here.
+#ifdef IDC_HELP
+#undef IDC_HELP
+#endif
 #define IDC_HELP 1018
 
 // Tray menu commands and the system menu's About entry.

@@ -1,0 +1,381 @@
+// The main window: dialog template 102 run by its own message loop, translating messages into calls on the
+// main window's logic (CMainController).
+#include "app/win32/MainDlg.h"
+
+#include <commctrl.h>
+
+#include "app/AppSettings.h"
+#include "app/LocalAddress.h"
+#include "keyRelay.h"
+#include "res/resource.h"
+
+static_assert(WM_KEYRELAY_NOTIFY == KEYRELAY_NOTIFY_MESSAGE, "the hook library announces its reports with this");
+static_assert(WM_TRAY_NOTIFY == 0x800A && WM_ALREADY_RUNNING == 0x800B, "messages other copies and the shell use");
+static_assert(WM_CONSOLE_COMMAND == 0x40A, "the console's command message");
+
+namespace {
+
+constexpr char kApplicationKey[] = "Korvalen SE";
+constexpr char kTrayTip[] = "KVL SE";
+constexpr UINT kBalloonSeconds = 10;
+
+HINSTANCE Instance() { return ::GetModuleHandleA(nullptr); }
+
+HICON LoadIconSized(int id, int size) {
+    return static_cast<HICON>(
+        ::LoadImageA(Instance(), MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+}
+
+struct ButtonDecoration {
+    int controlId;
+    int iconId;
+    const char* tip;
+    CIconButton CMainDlg::*member;
+};
+
+}  // namespace
+
+CMainDlg::CMainDlg() : m_Controller(*this, m_Sockets, LocalAddress) {}
+
+CMainDlg::~CMainDlg() {
+    if (m_hWnd && ::IsWindow(m_hWnd))
+        ::DestroyWindow(m_hWnd);
+}
+
+int CMainDlg::DoModal() {
+    HWND window = ::CreateDialogParamA(Instance(), MAKEINTRESOURCEA(IDD_KVL_DIALOG), nullptr,
+                                       &CMainDlg::DialogProc, reinterpret_cast<LPARAM>(this));
+    if (!window)
+        return -1;
+    // Like a modal dialog box: shown even when its initialisation stopped before showing it.
+    if (!m_bEnded && !::IsWindowVisible(window))
+        ::ShowWindow(window, SW_SHOWNORMAL);
+
+    MSG message{};
+    while (!m_bEnded && m_hWnd) {
+        const BOOL got = ::GetMessageA(&message, nullptr, 0, 0);
+        if (got == -1)
+            break;
+        if (got == 0) {
+            // Someone asked the thread to quit: leave, and let the outer loop (if any) see it too.
+            ::PostQuitMessage(static_cast<int>(message.wParam));
+            break;
+        }
+        try {
+            if (PreTranslateMessage(message))
+                continue;
+            if (m_hWnd && ::IsDialogMessageA(m_hWnd, &message))
+                continue;
+            ::TranslateMessage(&message);
+            ::DispatchMessageA(&message);
+        } catch (...) {
+            // A fault in one message's handling must not end the program's only window.
+        }
+    }
+    if (m_hWnd && ::IsWindow(m_hWnd))
+        ::DestroyWindow(m_hWnd);
+    return m_nResult;
+}
+
+bool CMainDlg::PreTranslateMessage(MSG& message) {
+    if (message.message != WM_KEYDOWN || !m_hWnd)
+        return false;
+    if (message.hwnd != m_hWnd && !::IsChild(m_hWnd, message.hwnd))
+        return false;
+    const bool inCommandBox = message.hwnd == m_CommandBox.Get();
+    switch (m_Controller.PreTranslateKey(static_cast<int>(message.wParam), inCommandBox)) {
+    case KeyAction::Pass:
+        return false;
+    case KeyAction::TabToRight:
+        // Tab accepts a completion: the box sees a Right arrow instead (and the dialog never sees a Tab).
+        message.wParam = VK_RIGHT;
+        ::DispatchMessageA(&message);
+        return true;
+    default:
+        return true;  // consumed, its action (if any) already taken
+    }
+}
+
+INT_PTR CALLBACK CMainDlg::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    try {
+        if (message == WM_INITDIALOG) {
+            ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, lParam);
+            reinterpret_cast<CMainDlg*>(lParam)->m_hWnd = hwnd;
+        }
+        auto* self = reinterpret_cast<CMainDlg*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+        if (!self)
+            return FALSE;
+        if (message == WM_NCDESTROY) {
+            ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+            self->m_hWnd = nullptr;
+            return FALSE;
+        }
+        return self->HandleMessage(message, wParam, lParam);
+    } catch (...) {
+        return FALSE;
+    }
+}
+
+INT_PTR CMainDlg::Result(LRESULT value) {
+    ::SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, value);
+    return TRUE;
+}
+
+INT_PTR CMainDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG:
+        return OnInitDialog();
+    case WM_DESTROY:
+        OnDestroy();
+        return FALSE;  // the dialog manager has its own cleanup to do
+    case WM_TIMER:
+        m_Controller.OnTimer(static_cast<unsigned>(wParam));
+        return TRUE;
+    case WM_COMMAND:
+        OnCommand(LOWORD(wParam), HIWORD(wParam));
+        return TRUE;
+    case WM_SYSCOMMAND:
+        return OnSysCommand(wParam) ? TRUE : FALSE;
+    case WM_SIZE:
+        m_Layout.OnSize(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam));
+        return TRUE;
+    case WM_GETMINMAXINFO:
+        m_Layout.OnGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lParam));
+        return TRUE;
+    case WM_CTLCOLORSTATIC:
+        // One of the few messages whose result a dialog procedure returns directly.
+        return reinterpret_cast<INT_PTR>(
+            m_Labels.OnCtlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)));
+    case WM_PAINT:
+        return OnPaintMinimised() ? TRUE : FALSE;
+    case WM_QUERYDRAGICON:
+        return reinterpret_cast<INT_PTR>(m_hIcon.Get());
+    case WM_CONSOLE_COMMAND: {
+        // The request was handed over by SendConsoleCommand; it is ours to free from here on.
+        std::unique_ptr<CommandRequest> request(reinterpret_cast<CommandRequest*>(wParam));
+        if (request)
+            m_Controller.OnConsoleCommand(std::move(request));
+        return Result(0);
+    }
+    case WM_TRAY_NOTIFY:
+        return Result(m_Tray.OnTrayMessage(wParam, lParam));
+    case WM_ALREADY_RUNNING:
+        m_Tray.ShowTrayBalloon("Double-click to restore", "KVL already running", NIIF_INFO, kBalloonSeconds);
+        return Result(0);
+    default:
+        return FALSE;
+    }
+}
+
+BOOL CMainDlg::OnInitDialog() {
+    // 1. Controls and the layout support.
+    m_OutputPane.Attach(Item(IDC_OUTPUT));
+    m_CommandBox.Attach(Item(IDC_COMMAND), m_Controller.CommandEdit());
+    m_TreeView.Attach(Item(IDC_STATUS_TREE));
+    m_Layout.Init(m_hWnd);
+
+    // 2. Settings; values that cannot be read keep their defaults.
+    LoadSettings(AppSettings, kApplicationKey, m_SettingsStore);
+
+    // 3. Decorations.
+    Decorate();
+
+    // 4. Layout.
+    SetAnchors();
+
+    // 5. Window placement, before the window is first shown.
+    PlacementText = AppSettings.WindowPlacement;
+    m_Layout.RestorePlacement(PlacementText);
+
+    // 6. Tray icon; without it nothing else starts.
+    if (!m_Tray.Create(m_hWnd, WM_TRAY_NOTIFY, kTrayTip, m_hSmallIcon.Get(), IDR_TRAYMENU, false, nullptr, nullptr, 0,
+                       kBalloonSeconds))
+        return TRUE;
+
+    // 7. Status tree images.
+    BuildTreeImages();
+
+    // 8-11. Console, command tables, the banner with the modules, the timers with their first events.
+    m_Controller.Start(this, &m_OutputPane, &m_CommandBox, &m_TreeView);
+
+    // 12. Shown minimised, then normal.
+    ::ShowWindow(m_hWnd, SW_SHOWMINIMIZED);
+    ::ShowWindow(m_hWnd, SW_SHOWNORMAL);
+
+    // 13. Keyboard focus into the command line.
+    ::SetFocus(m_CommandBox.Get());
+
+    // 14. The start-up script.
+    m_Controller.RunStartupScript();
+    return FALSE;
+}
+
+void CMainDlg::Decorate() {
+    for (int id : {IDC_LBL_COMMAND, IDC_LBL_NETWORK, IDC_LBL_CONSOLE})
+        m_Labels.Add(Item(id));
+
+    m_ToolTips.Create(m_hWnd);
+    static const ButtonDecoration buttons[] = {
+        {IDC_LAUNCH, IDI_LAUNCH, "Launch BroodWar", &CMainDlg::m_btnLaunch},
+        {IDC_REFRESH, IDI_REFRESH, "Refresh network status", &CMainDlg::m_btnRefresh},
+        {IDC_CONFIGURE, IDI_CONFIGURE, "Configure", &CMainDlg::m_btnConfigure},
+        {IDC_HELP, IDI_HELP, "Help", &CMainDlg::m_btnHelp},
+        {IDC_QUIT, IDI_QUIT, "Quit", &CMainDlg::m_btnQuit},
+    };
+    for (const ButtonDecoration& button : buttons) {
+        HWND control = Item(button.controlId);
+        (this->*button.member).Attach(control, button.iconId);
+        m_ToolTips.AddTool(control, button.tip);
+    }
+
+    if (HMENU systemMenu = ::GetSystemMenu(m_hWnd, FALSE)) {
+        ::AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
+        ::AppendMenuA(systemMenu, MF_STRING, IDM_ABOUT, "&About KVL SE...");
+    }
+
+    m_hIcon.Reset(LoadIconSized(IDR_MAINFRAME, ::GetSystemMetrics(SM_CXICON)));
+    m_hSmallIcon.Reset(LoadIconSized(IDR_MAINFRAME, ::GetSystemMetrics(SM_CXSMICON)));
+    ::SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon.Get()));
+    ::SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hSmallIcon.Get()));
+}
+
+void CMainDlg::SetAnchors() {
+    static const struct {
+        int id;
+        AnchorPoint topLeft;
+        std::optional<AnchorPoint> bottomRight;
+    } anchors[] = {
+        {IDC_LBL_NETWORK, ANCHOR_TOP_LEFT, ANCHOR_TOP_RIGHT},
+        {IDC_STATUS_TREE, ANCHOR_TOP_LEFT, ANCHOR_BOTTOM_RIGHT},
+        {IDC_LBL_CONSOLE, ANCHOR_TOP_RIGHT, std::nullopt},
+        {IDC_OUTPUT, ANCHOR_TOP_RIGHT, ANCHOR_BOTTOM_RIGHT},
+        {IDC_LAUNCH, ANCHOR_BOTTOM_RIGHT, std::nullopt},
+        {IDC_REFRESH, ANCHOR_BOTTOM_RIGHT, std::nullopt},
+        {IDC_CONFIGURE, ANCHOR_BOTTOM_RIGHT, std::nullopt},
+        {IDC_HELP, ANCHOR_BOTTOM_RIGHT, std::nullopt},
+        {IDC_QUIT, ANCHOR_BOTTOM_RIGHT, std::nullopt},
+        {IDC_LBL_COMMAND, ANCHOR_BOTTOM_LEFT, std::nullopt},
+        {IDC_COMMAND, ANCHOR_BOTTOM_LEFT, ANCHOR_BOTTOM_RIGHT},
+        {IDC_EXEC, ANCHOR_BOTTOM_RIGHT, std::nullopt},
+    };
+    for (const auto& anchor : anchors)
+        m_Layout.AddAnchor(anchor.id, anchor.topLeft, anchor.bottomRight);
+    // No size grip: the window's frame is the only handle for resizing.
+}
+
+void CMainDlg::BuildTreeImages() {
+    static const int icons[] = {IDR_MAINFRAME, IDI_GAME_WAITING, IDI_GAME_RUNNING, IDI_ADDRESS, IDI_MAP,
+                                IDI_TYPE, IDI_ROOT_GAMES, IDI_ROOT_WAITING, IDI_IDLE_PLAYER, IDI_STATUS,
+                                IDI_ROOT_USERS, IDI_USER_IDLE, IDI_USER_RUNNING, IDI_USER_ACTIVE, IDI_SIGN};
+    static_assert(sizeof(icons) / sizeof(icons[0]) == 15, "the tree's image indexes 0 to 14");
+    m_TreeImages.Reset(::ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 1, 0));
+    if (!m_TreeImages)
+        return;
+    for (int id : icons) {
+        CIconHandle icon(LoadIconSized(id, 16));
+        ::ImageList_AddIcon(m_TreeImages.Get(), icon.Get());
+    }
+    ::SendMessageA(Item(IDC_STATUS_TREE), TVM_SETIMAGELIST, TVSIL_NORMAL,
+                   reinterpret_cast<LPARAM>(m_TreeImages.Get()));
+}
+
+void CMainDlg::OnDestroy() {
+    // Timers first: nothing may fire into a window that is going away.
+    m_Controller.Shutdown();
+    // The layout support's last step: the placement, only if it can be read.
+    m_Layout.StorePlacement(PlacementText);
+    m_Layout.RemoveAllAnchors();
+    AppSettings.WindowPlacement = PlacementText;
+    SaveSettings(AppSettings, kApplicationKey, m_SettingsStore);
+}
+
+void CMainDlg::OnCommand(int id, int code) {
+    if (code != BN_CLICKED)
+        return;  // menu commands arrive with code 0 as well
+    switch (id) {
+    case IDC_REFRESH:
+        m_Controller.RequestRefresh();
+        break;
+    case IDC_EXEC:
+        m_Controller.OnExec();
+        break;
+    case IDC_QUIT:
+    case ID_TRAY_QUIT:
+        EndDialog(0);
+        break;
+    case ID_TRAY_KVL:
+        m_Tray.RestoreFromTray(m_hWnd);
+        break;
+    case IDCANCEL:
+        // The close box and the system menu's Close; Esc never gets here (it is consumed before the dialog).
+        EndDialog(IDCANCEL);
+        break;
+    case IDC_LAUNCH:
+    case IDC_CONFIGURE:
+    case IDC_HELP:
+    default:
+        // Launching the game and the configuration dialog are not part of this build; Help has no action.
+        break;
+    }
+}
+
+bool CMainDlg::OnSysCommand(WPARAM command) {
+    switch (command & 0xFFF0) {
+    case SC_MINIMIZE:
+        ::ShowWindow(m_hWnd, SW_MINIMIZE);
+        m_Tray.HideToTray(m_hWnd);
+        return true;
+    case IDM_ABOUT:
+        // The About box is not part of this build.
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CMainDlg::OnPaintMinimised() {
+    if (!::IsIconic(m_hWnd))
+        return false;
+    CPaintScope paint(m_hWnd);
+    ::SendMessageA(m_hWnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(paint.Get()), 0);
+    RECT client{};
+    ::GetClientRect(m_hWnd, &client);
+    const int x = (client.right - client.left - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
+    const int y = (client.bottom - client.top - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
+    ::DrawIcon(paint.Get(), x, y, m_hIcon.Get());
+    return true;
+}
+
+uintptr_t CMainDlg::SetTimer(unsigned id, unsigned milliseconds) {
+    if (!m_hWnd)
+        return 0;
+    return static_cast<uintptr_t>(::SetTimer(m_hWnd, id, milliseconds, nullptr));
+}
+
+void CMainDlg::KillTimer(unsigned id) {
+    if (m_hWnd)
+        ::KillTimer(m_hWnd, id);
+}
+
+void CMainDlg::EnableRefreshButton(bool enable) {
+    if (m_hWnd)
+        ::EnableWindow(Item(IDC_REFRESH), enable ? TRUE : FALSE);
+}
+
+void CMainDlg::SetTrayTip(const std::string& text) { m_Tray.SetTooltip(text.c_str()); }
+
+void CMainDlg::EndDialog(int result) {
+    // Like the dialog manager's EndDialog: the window is destroyed by the loop, after the handler that asked for
+    // the end has returned, never underneath it.
+    m_nResult = result;
+    m_bEnded = true;
+    if (m_hWnd)
+        ::PostMessageA(m_hWnd, WM_NULL, 0, 0);
+}
+
+void CMainDlg::SendConsoleCommand(std::unique_ptr<CommandRequest> request) {
+    if (!request || !m_hWnd || !::IsWindow(m_hWnd))
+        return;  // no window to run it: the request is freed here
+    // Synchronous: the handler has run the command (and freed the request) when this returns.
+    ::SendMessageA(m_hWnd, WM_CONSOLE_COMMAND, reinterpret_cast<WPARAM>(request.release()), 0);
+}

@@ -1,0 +1,84 @@
+// The main window: dialog template 102 run by its own message loop, translating messages into calls on the
+// main window's logic (CMainController).
+#pragma once
+
+#include <winsock2.h>
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "app/MainController.h"
+#include "app/win32/RegistryStore.h"
+#include "app/win32/TreeViewAdapter.h"
+#include "console/win32/CommandEditBox.h"
+#include "console/win32/EditOutputPane.h"
+#include "gamemon/win32/WinsockSockets.h"
+#include "widgets/win32/IconButton.h"
+#include "widgets/win32/ResizableLayout.h"
+#include "widgets/win32/SystemTray.h"
+#include "widgets/win32/WinHandle.h"
+
+class CMainDlg : public IMainView, public IConsoleOwner {
+public:
+    CMainDlg();
+    ~CMainDlg() override;
+    CMainDlg(const CMainDlg&) = delete;
+    CMainDlg& operator=(const CMainDlg&) = delete;
+
+    // Creates the window and runs it until it ends; the dialog's result, or -1 when it could not be created.
+    int DoModal();
+
+    // IMainView
+    uintptr_t SetTimer(unsigned id, unsigned milliseconds) override;
+    void KillTimer(unsigned id) override;
+    void EnableRefreshButton(bool enable) override;
+    void SetTrayTip(const std::string& text) override;
+    void EndDialog(int result) override;
+
+    // IConsoleOwner
+    void SendConsoleCommand(std::unique_ptr<CommandRequest> request) override;
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    // Returns a message's result from the dialog procedure.
+    INT_PTR Result(LRESULT value);
+
+    BOOL OnInitDialog();
+    void OnDestroy();
+    void OnCommand(int id, int code);
+    bool OnSysCommand(WPARAM command);
+    bool OnPaintMinimised();
+    // The keys the main window routes before its controls see them; true when the message was handled here.
+    bool PreTranslateMessage(MSG& message);
+
+    void Decorate();
+    void SetAnchors();
+    void BuildTreeImages();
+    HWND Item(int id) const { return ::GetDlgItem(m_hWnd, id); }
+
+    HWND m_hWnd = nullptr;
+    bool m_bEnded = false;
+    int m_nResult = 0;
+
+    CIconHandle m_hIcon;
+    CIconHandle m_hSmallIcon;
+    CRegistryStore m_SettingsStore;
+    // The factory outlives the controller, whose monitors own sockets made by it.
+    CWinsockFactory m_Sockets;
+    CEditOutputPane m_OutputPane;
+    CCommandEditBox m_CommandBox;
+    CTreeViewAdapter m_TreeView;
+    CMainController m_Controller;
+    CResizableLayout m_Layout;
+    CToolTips m_ToolTips;
+    CIconButton m_btnLaunch;
+    CIconButton m_btnRefresh;
+    CIconButton m_btnConfigure;
+    CIconButton m_btnHelp;
+    CIconButton m_btnQuit;
+    CCaptionLabels m_Labels;
+    CImageListHandle m_TreeImages;
+    CSystemTray m_Tray;
+};

@@ -1,0 +1,33 @@
+// The command line's edit control: text access for the model, and completion after every typed character.
+#pragma once
+
+#include <winsock2.h>
+#include <windows.h>
+
+#include <string>
+
+#include "console/CommandEdit.h"
+
+class CCommandEditBox : public IEditBox {
+public:
+    CCommandEditBox() = default;
+    ~CCommandEditBox() override;
+    CCommandEditBox(const CCommandEditBox&) = delete;
+    CCommandEditBox& operator=(const CCommandEditBox&) = delete;
+
+    // Subclasses the edit control; model.CompleteWord runs after the control has handled each WM_CHAR.
+    bool Attach(HWND edit, CCommandEdit& model);
+    void Detach();
+    HWND Get() const { return m_hEdit; }
+
+    std::string GetText() const override;
+    void SetText(const std::string& text) override;
+    void SetSel(int start, int end) override;
+
+private:
+    static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                         DWORD_PTR data) noexcept;
+
+    HWND m_hEdit = nullptr;
+    CCommandEdit* m_pModel = nullptr;
+};

@@ -1,0 +1,139 @@
+// Winsock UDP sockets whose receive readiness arrives as a window message (WSAAsyncSelect) on the UI thread.
+#include "gamemon/win32/WinsockSockets.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr char kNotifyWindowClass[] = "KVLSocketNotify";
+
+// A dotted quad, or nothing: inet_addr's INADDR_NONE is also the text "255.255.255.255", which is only ever a
+// destination.
+bool ParseAddress(const std::string& text, bool allowBroadcast, in_addr& address) {
+    if (text.empty())
+        return false;
+    if (allowBroadcast && text == "255.255.255.255") {
+        address.s_addr = INADDR_BROADCAST;
+        return true;
+    }
+    const unsigned long value = ::inet_addr(text.c_str());
+    if (value == INADDR_NONE)
+        return false;
+    address.s_addr = value;
+    return true;
+}
+
+}  // namespace
+
+CWinsockSocket::CWinsockSocket(CWinsockFactory& factory, SOCKET handle) : m_Factory(factory), m_Socket(handle) {}
+
+CWinsockSocket::~CWinsockSocket() {
+    // Notifications still queued for this handle find nothing in the factory's map and are dropped.
+    m_Factory.Forget(m_Socket.Get());
+}
+
+bool CWinsockSocket::SetOption(SocketOption option, int value) {
+    const int name = option == SocketOption::ReuseAddress ? SO_REUSEADDR : SO_BROADCAST;
+    const BOOL flag = value ? TRUE : FALSE;
+    return ::setsockopt(m_Socket.Get(), SOL_SOCKET, name, reinterpret_cast<const char*>(&flag), sizeof(flag)) == 0;
+}
+
+bool CWinsockSocket::Bind(const std::string& address, uint16_t port) {
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    local.sin_port = ::htons(port);
+    if (!ParseAddress(address, false, local.sin_addr))
+        return false;
+    return ::bind(m_Socket.Get(), reinterpret_cast<const sockaddr*>(&local), sizeof(local)) == 0;
+}
+
+bool CWinsockSocket::SendTo(const uint8_t* data, size_t size, const std::string& address, uint16_t port) {
+    sockaddr_in remote{};
+    remote.sin_family = AF_INET;
+    remote.sin_port = ::htons(port);
+    if (!ParseAddress(address, true, remote.sin_addr))
+        return false;
+    const int sent = ::sendto(m_Socket.Get(), reinterpret_cast<const char*>(data), static_cast<int>(size), 0,
+                              reinterpret_cast<const sockaddr*>(&remote), sizeof(remote));
+    return sent != SOCKET_ERROR && static_cast<size_t>(sent) == size;
+}
+
+int CWinsockSocket::ReceiveFrom(uint8_t* buffer, size_t capacity, std::string& fromAddress, uint16_t& fromPort) {
+    sockaddr_in remote{};
+    int remoteSize = sizeof(remote);
+    // A datagram longer than capacity fails with WSAEMSGSIZE (and is discarded): that is a failed receive too.
+    const int received = ::recvfrom(m_Socket.Get(), reinterpret_cast<char*>(buffer), static_cast<int>(capacity), 0,
+                                    reinterpret_cast<sockaddr*>(&remote), &remoteSize);
+    if (received == SOCKET_ERROR)
+        return -1;
+    const char* text = ::inet_ntoa(remote.sin_addr);
+    fromAddress = text ? text : "";
+    fromPort = ::ntohs(remote.sin_port);
+    return received;
+}
+
+CWinsockFactory::~CWinsockFactory() {
+    if (m_Window)
+        ::SetWindowLongPtrA(m_Window.Get(), GWLP_USERDATA, 0);
+}
+
+bool CWinsockFactory::EnsureWindow() {
+    if (m_Window)
+        return true;
+    HINSTANCE instance = ::GetModuleHandleA(nullptr);
+    WNDCLASSEXA existing{};
+    existing.cbSize = sizeof(existing);
+    if (!::GetClassInfoExA(instance, kNotifyWindowClass, &existing)) {
+        WNDCLASSEXA wc{};
+        wc.cbSize = sizeof(wc);
+        wc.lpfnWndProc = &CWinsockFactory::WindowProc;
+        wc.hInstance = instance;
+        wc.lpszClassName = kNotifyWindowClass;
+        if (!::RegisterClassExA(&wc))
+            return false;
+    }
+    m_Window.Reset(::CreateWindowExA(0, kNotifyWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance,
+                                     nullptr));
+    if (!m_Window)
+        return false;
+    ::SetWindowLongPtrA(m_Window.Get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    return true;
+}
+
+std::unique_ptr<CNotifySocket> CWinsockFactory::CreateUdpSocket() {
+    if (!EnsureWindow())
+        return nullptr;
+    CSocketHandle handle(::socket(AF_INET, SOCK_DGRAM, 0));
+    if (!handle)
+        return nullptr;
+    if (::WSAAsyncSelect(handle.Get(), m_Window.Get(), WM_SOCKET_NOTIFY, FD_READ) != 0)
+        return nullptr;
+    const SOCKET value = handle.Get();
+    auto socket = std::make_unique<CWinsockSocket>(*this, handle.Release());
+    m_Sockets[value] = socket.get();
+    return socket;
+}
+
+void CWinsockFactory::OnSocketNotify(SOCKET handle, LPARAM event) {
+    if (WSAGETSELECTEVENT(event) != FD_READ)
+        return;
+    auto it = m_Sockets.find(handle);
+    if (it == m_Sockets.end())
+        return;
+    // The owner may destroy the socket while it handles the datagram: nothing touches it after Notify returns.
+    it->second->Notify();
+}
+
+LRESULT CALLBACK CWinsockFactory::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    try {
+        if (message == WM_SOCKET_NOTIFY) {
+            auto* self = reinterpret_cast<CWinsockFactory*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+            if (self)
+                self->OnSocketNotify(static_cast<SOCKET>(wParam), lParam);
+            return 0;
+        }
+    } catch (...) {
+        return 0;
+    }
+    return ::DefWindowProcA(hwnd, message, wParam, lParam);
+}

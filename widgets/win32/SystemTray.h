@@ -1,0 +1,73 @@
+// The notification-area icon of the main window: tooltip, balloons, the tray menu, hiding into the tray.
+#pragma once
+
+#include <winsock2.h>
+#include <windows.h>
+#include <shellapi.h>
+
+#include "widgets/win32/WinHandle.h"
+
+// The record as the shell of Windows 2000/XP knows it: the balloon fields, no GUID.
+static_assert(NOTIFYICONDATAA_V2_SIZE == 488, "the tray record is the 488-byte form");
+
+class CSystemTray {
+public:
+    static constexpr size_t kMaxTooltip = 127;
+    static constexpr size_t kMaxBalloonText = 255;
+    static constexpr size_t kMaxBalloonTitle = 63;
+
+    CSystemTray() = default;
+    ~CSystemTray();
+    CSystemTray(const CSystemTray&) = delete;
+    CSystemTray& operator=(const CSystemTray&) = delete;
+
+    // Adds the icon. parent receives the callback messages (the tray's own hidden window when null) and is the
+    // window the menu commands go to. The icon handle stays the caller's. False when the notification area is not
+    // supported or the icon could not be added.
+    [[nodiscard]] bool Create(HWND parent, UINT callbackMessage, const char* tooltip, HICON icon, UINT id, bool hidden,
+                              const char* balloonText, const char* balloonTitle, DWORD balloonIcon,
+                              UINT balloonSeconds);
+    bool SetTooltip(const char* text);
+    bool ShowTrayBalloon(const char* text, const char* title, DWORD iconKind, UINT seconds);
+    bool DeleteIcon();
+
+    // Takes the window off the screen and the taskbar, and brings it back.
+    void HideToTray(HWND window);
+    void RestoreFromTray(HWND window);
+
+    // The callback message's wParam (icon id) and lParam (mouse message); 1 when handled.
+    LRESULT OnTrayMessage(WPARAM id, LPARAM mouseMessage);
+
+    // The window that receives the menu's commands; the parent given to Create when unset.
+    void SetTargetWindow(HWND window) { m_hTargetWnd = window; }
+
+    bool Enabled() const { return m_bEnabled; }
+    bool BalloonCapable() const { return m_bBalloonCapable; }
+    bool Hidden() const { return m_bHidden; }
+    bool Removed() const { return m_bRemoved; }
+    const char* Tooltip() const { return m_Data.szTip; }
+    HWND HiddenOwner() const { return m_HiddenOwner.Get(); }
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    static bool RegisterWindowClass();
+    HWND TargetWindow() const { return m_hTargetWnd ? m_hTargetWnd : m_hMainWnd; }
+    void EnsureHiddenOwner(HWND window);
+    static bool MinimiseAnimationOn();
+    static RECT FindTrayArea();
+
+    NOTIFYICONDATAA m_Data{};
+    UINT m_CreationFlags = 0;
+    bool m_bEnabled = false;
+    bool m_bBalloonCapable = false;
+    bool m_bHidden = true;
+    bool m_bRemoved = true;
+    UINT m_DefaultItem = 0;
+    bool m_bDefaultByPosition = true;
+    HWND m_hTargetWnd = nullptr;
+    HWND m_hMainWnd = nullptr;
+    UINT m_TaskbarCreated = 0;
+    CWindowHandle m_TrayWindow;
+    CWindowHandle m_HiddenOwner;
+};
