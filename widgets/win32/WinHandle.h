@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <type_traits>
 #include <utility>
 
 template <typename Traits>
@@ -122,6 +123,12 @@ using CSocketHandle = CWinHandle<SocketTraits>;
 using CHookHandle = CWinHandle<HookTraits>;
 using CImageListHandle = CWinHandle<ImageListTraits>;
 using CMemoryDC = CWinHandle<MemoryDCTraits>;
+
+// An owner is moved, never copied: two owners would close the handle twice.
+static_assert(!std::is_copy_constructible_v<CWindowHandle> && !std::is_copy_assignable_v<CWindowHandle>,
+              "handle owners are move-only");
+static_assert(std::is_nothrow_move_constructible_v<CSocketHandle> && std::is_nothrow_move_assignable_v<CSocketHandle>,
+              "handle owners move without throwing");
 
 // The device context of a window, released to that window.
 class CWindowDC {
