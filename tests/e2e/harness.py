@@ -362,9 +362,11 @@ class KvlCtl:
         """(exit code, output bytes) of one command."""
         enc = [a if isinstance(a, bytes) else str(a).encode("latin-1") for a in args]
         if timeout is None:
-            timeout = 30
+            # kvlctl bounds every wait itself (at most 120 s for posted input to be handled, or the time-out
+            # given to the command in ms): this only catches a driver that hangs.
+            timeout = 150
             for a in args[1:]:
-                if isinstance(a, int) and a >= 1000:  # a time-out given to the command itself, in ms
+                if isinstance(a, int) and a >= 1000:
                     timeout = max(timeout, a / 1000 + 30)
         deadline = time.time() + timeout
         self.proc.stdin.write(b" ".join(b"=" + a.hex().encode() for a in enc) + b"\n")
@@ -451,8 +453,7 @@ class KvlProcess:
         self.host, self.proc, self.cwd, self.caption = host, proc, cwd, caption
         self.started = time.time()
         self.ctl = host.ctl
-        if caption != "Korvalen SE":
-            self.ctl("caption", caption)
+        self.ctl("caption", caption)  # the host's driver follows the window of the program started last
 
     def alive(self):
         return self.proc.poll() is None

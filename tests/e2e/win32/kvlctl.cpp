@@ -25,6 +25,8 @@ const int kTreeId = 1003;
 const int kQuitId = 1013;
 const char kReadyText[] = "Type '/help' to get list of commands";
 const UINT kSendTimeout = 5000;
+// How long posted input may take to be handled: a command can write thousands of console lines.
+const DWORD kSyncTimeout = 120000;
 
 std::string g_caption = "Korvalen SE";
 
@@ -200,17 +202,27 @@ bool Sync(HWND main, DWORD timeoutMs) {
     if (!tree)
         return false;
     DWORD start = GetTickCount();
+    // Each look waits at most kSendTimeout and is repeated: a program that is busy for longer is slow, not lost.
+    auto scrollTime = [&](DWORD_PTR& value) {
+        for (;;) {
+            if (SendMessageTimeoutA(tree, TVM_GETSCROLLTIME, 0, 0, SMTO_NORMAL, kSendTimeout, &value))
+                return true;
+            if (!IsWindow(tree) || GetTickCount() - start >= timeoutMs)
+                return false;
+        }
+    };
     for (int round = 0; round < 2; ++round) {
         DWORD_PTR current = 0;
-        if (!SendMessageTimeoutA(tree, TVM_GETSCROLLTIME, 0, 0, SMTO_ABORTIFHUNG, kSendTimeout, &current))
+        if (!scrollTime(current))
             return false;
         UINT marker = (UINT)(current % 99) + 1;
         if (!PostMessageA(tree, TVM_SETSCROLLTIME, marker, 0))
             return false;
         for (;;) {
             DWORD_PTR got = 0;
-            if (SendMessageTimeoutA(tree, TVM_GETSCROLLTIME, 0, 0, SMTO_ABORTIFHUNG, kSendTimeout, &got) &&
-                got == marker)
+            if (!scrollTime(got))
+                return false;
+            if (got == marker)
                 break;
             if (GetTickCount() - start >= timeoutMs)
                 return false;
@@ -440,9 +452,9 @@ int CmdSetText(const Args& a, std::string&) {
     return EXIT_OK;
 }
 
-int CmdClick(const Args& a, std::string&) {
+int CmdClick(const Args& a, std::string& out) {
     // click ID [bm]: the button's command as its parent gets it from a click (default), or BM_CLICK. A disabled
-    // button is not clicked, as a user could not click it.
+    // button is not clicked, as a user could not click it. Prints the time at which the handler had returned.
     if (a.size() < 2 || a.size() > 3)
         return EXIT_USAGE;
     Context cx;
@@ -459,7 +471,10 @@ int CmdClick(const Args& a, std::string&) {
     else
         ok = SendMessageTimeoutA(cx.main, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(ctl), BN_CLICKED), (LPARAM)ctl,
                                  SMTO_ABORTIFHUNG, kSendTimeout, &r);
-    return ok ? EXIT_OK : EXIT_FAILED;
+    if (!ok)
+        return EXIT_FAILED;
+    Appendf(out, "clicked %.6f\n", NowSeconds());
+    return EXIT_OK;
 }
 
 int CmdPostKey(const Args& a, std::string&) {
@@ -482,7 +497,7 @@ int CmdPostKey(const Args& a, std::string&) {
         if (!PostMessageA(ctl, WM_KEYDOWN, vk, down) || !PostMessageA(ctl, WM_KEYUP, vk, up))
             return EXIT_FAILED;
     }
-    return Sync(cx.main, kSendTimeout) ? EXIT_OK : EXIT_FAILED;
+    return Sync(cx.main, kSyncTimeout) ? EXIT_OK : EXIT_FAILED;
 }
 
 int CmdType(const Args& a, std::string&) {
@@ -498,7 +513,7 @@ int CmdType(const Args& a, std::string&) {
         if (!PostMessageA(ctl, WM_CHAR, c, 1))
             return EXIT_FAILED;
     }
-    return Sync(cx.main, kSendTimeout) ? EXIT_OK : EXIT_FAILED;
+    return Sync(cx.main, kSyncTimeout) ? EXIT_OK : EXIT_FAILED;
 }
 
 int CmdSync(const Args&, std::string&) {
@@ -506,7 +521,7 @@ int CmdSync(const Args&, std::string&) {
     int rc = NeedMain(cx);
     if (rc)
         return rc;
-    return Sync(cx.main, kSendTimeout) ? EXIT_OK : EXIT_FAILED;
+    return Sync(cx.main, kSyncTimeout) ? EXIT_OK : EXIT_FAILED;
 }
 
 int CmdGetSel(const Args& a, std::string& out) {
@@ -551,7 +566,7 @@ int CmdWaitEnabled(const Args& a, std::string& out) {
     while ((IsWindowEnabled(ctl) ? 1 : 0) != want) {
         if (!IsWindow(ctl) || GetTickCount() - start >= (DWORD)timeout)
             return EXIT_NOWINDOW;
-        Sleep(0);
+        Sleep(1);
     }
     Appendf(out, "%.6f\n", NowSeconds());
     return EXIT_OK;
