@@ -80,16 +80,17 @@ def classify(d):
 
 def decode(d):
     """The fields of an advertisement that the program shows, where they are fixed whatever the program does with
-    names and maps that do not fit: name_full (up to the zero byte or the end), map_full (None when no CR is met),
+    names and maps that do not fit: name_full (up to the zero byte or the end), map_full (None when the backward
+    scan meets no CR before it reaches the 20-byte header, whose bytes are not examined: the result is then open),
     players, max_players, status."""
     n = len(d)
     zero = d.find(b"\x00", 20)
     name_full = d[20:zero if zero >= 0 else n]
     map_full = None
     end = n - 15
-    if end >= 0:
-        cr = d.rfind(b"\r", 0, end + 1)
-        if cr >= 0:
+    if end >= 20:
+        cr = d.rfind(b"\r", 20, end + 1)
+        if cr >= 20:
             map_full = d[cr + 1:end + 1]
     return {"name_full": name_full, "map_full": map_full, "players": s8(d[n - 8]), "max_players": s8(d[n - 4]),
             "status": d[16]}

@@ -504,6 +504,21 @@ class KvlProcess:
             out[k] = v
         return out
 
+    def tooltips(self):
+        """(pid, visible, title, text) of every tool of every tool-tip window of the prefix: the program's own tips,
+        and the tray icon's tip and balloons, which the shell's process shows."""
+        out = []
+        for line in self.ctl("tooltips").splitlines():
+            f = line.split(b" ")
+            out.append((int(f[0]), f[1] == b"1", bytes.fromhex(f[2].decode()), bytes.fromhex(f[3].decode())))
+        return out
+
+    def tray_tip(self):
+        """The tray icon's tip: the one tool-tip text shown by another process than the program's own."""
+        own = int(self.ctl("pid"))
+        tips = [text for pid, _, _, text in self.tooltips() if pid != own]
+        return tips[0] if len(tips) == 1 else tips
+
     def memory(self):
         out = {}
         for line in self.ctl("memory").decode().splitlines():

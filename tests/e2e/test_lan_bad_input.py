@@ -55,28 +55,31 @@ class BadInputTests(unittest.TestCase):
         self.assertTrue(self.p.alive())
         return rtts
 
-    def consistent(self, item, d):
+    def mismatch(self, item, d):
+        """Why the game item cannot come from datagram d, or None when it can."""
         f = G.decode(d)
         prefix = b"[%d/%d] " % (f["players"], f["max_players"])
         if not item.text.startswith(prefix):
-            return False
+            return "counts"
         name = item.text[len(prefix):]
         full = f["name_full"]
         if not (name == full or (len(full) > 32 and name == full[:32])):
-            return False
+            return "name %r from %r" % (name, full)
         texts = [c.text for c in item.children]
         if texts[2:] != [b"Type: " + G.type_text(f["status"]).encode(),
                          b"Status: " + (b"Waiting" if G.running_of(f["status"]) == 0 else b"Running")]:
-            return False
+            return "type or status %r" % texts[2:]
         shown_map = texts[1][len(b"Map: "):]
         if len(shown_map) > 79 or b"\0" in shown_map:
-            return False
+            return "map %r too long" % shown_map
         if f["map_full"] is not None:
             if shown_map not in f["map_full"]:
-                return False
+                return "map %r from %r" % (shown_map, f["map_full"])
             if len(f["map_full"]) <= 79 and b"\0" not in f["map_full"] and shown_map != f["map_full"]:
-                return False
-        return item.image == (1 if G.running_of(f["status"]) == 0 else 2)
+                return "map %r from %r" % (shown_map, f["map_full"])
+        if item.image != (1 if G.running_of(f["status"]) == 0 else 2):
+            return "image %d" % item.image
+        return None
 
     def check_lists(self):
         roots = self.p.tree()
@@ -90,7 +93,8 @@ class BadInputTests(unittest.TestCase):
             src = item.children[0].text[len(b"Address: "):].decode()
             seen.append(src)
             candidates = [VALID_AD] if src == VALID else [d for d in self.sent.get(src, []) if G.classify(d) == "game"]
-            self.assertTrue(any(self.consistent(item, d) for d in candidates), "not from a datagram sent: %r" % item)
+            why = [self.mismatch(item, d) for d in candidates]
+            self.assertIn(None, why, "%r is not from a datagram sent by %s: %r" % (item, src, why))
         self.assertEqual(len(seen), len(set(seen)), "one game per address")
         self.assertIn(VALID, seen, "a good advertisement after the burst is still recorded")
         idle_addrs = [c.text[1:-1].decode() for c in idle]

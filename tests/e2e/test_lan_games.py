@@ -146,6 +146,8 @@ class LanGamesTests(unittest.TestCase):
         for fake in (self.games, self.idle, self.junk):
             self.assertEqual(fake.wait_event("search", 5)[1], KVL)
         self.check_tree(self.expected_games())
+        # The status line is the tray icon's tip (the users' count comes from the messenger).
+        self.assertRegex(self.p.tray_tip(), rb"^Servers: 12, Waiting: 4, Users: \d+$")
 
     def test_2_games_and_players_lines(self):
         out = self.p.command(b"/games")

@@ -86,6 +86,11 @@ class StartupTests(unittest.TestCase):
         name127 = "n" * 126 + "7"
         p = self.start(H.settings(WindowPlacement="130,90,730,470,1,0", Name=name127, RefreshAuto=0,
                                 RefreshPeriod=bytes([0x10, 0x27, 0, 0])))
+        # Without automatic refresh the tray tip stays as created; the buttons show their tips.
+        self.assertEqual(p.tray_tip(), b"KVL SE")
+        own = int(p.ctl("pid"))
+        self.assertEqual(sorted(text for pid, _, _, text in p.tooltips() if pid == own),
+                         sorted([b"Launch BroodWar", b"Refresh network status", b"Configure", b"Help", b"Quit"]))
         state = p.window_state()
         self.assertEqual(state["normal"], "130 90 730 470", "the stored placement is restored")
         self.assertEqual(state["rect"], "130 90 730 470")

@@ -136,12 +136,12 @@ HWND WaitMain(DWORD timeoutMs) {
 
 bool GetText(HWND h, std::string& text) {
     DWORD_PTR len = 0;
-    if (!SendMessageTimeoutA(h, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kSendTimeout, &len))
+    if (!SendMessageTimeoutA(h, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, kSendTimeout, &len))
         return false;
     // The length of an ANSI text may be reported short of its bytes on double-byte code pages: leave room.
     std::vector<char> buf(len * 2 + 16, 0);
     DWORD_PTR n = 0;
-    if (!SendMessageTimeoutA(h, WM_GETTEXT, buf.size(), (LPARAM)buf.data(), SMTO_ABORTIFHUNG, kSendTimeout, &n))
+    if (!SendMessageTimeoutA(h, WM_GETTEXT, buf.size(), (LPARAM)buf.data(), SMTO_NORMAL, kSendTimeout, &n))
         return false;
     if (n > buf.size() - 1)
         n = buf.size() - 1;
@@ -232,31 +232,58 @@ bool Sync(HWND main, DWORD timeoutMs) {
     return true;
 }
 
-// ---- tree view of another process
-class RemoteTree {
+// ---- memory in the process that owns a window: the place for the records of messages that carry pointers
+class Remote {
 public:
-    explicit RemoteTree(HWND tree) : m_tree(tree) {
+    static const SIZE_T kSize = 8192;
+
+    explicit Remote(HWND window) {
         DWORD pid = 0;
-        GetWindowThreadProcessId(tree, &pid);
+        GetWindowThreadProcessId(window, &pid);
         m_process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE | PROCESS_QUERY_INFORMATION,
                                 FALSE, pid);
         if (m_process)
-            m_remote = (char*)VirtualAllocEx(m_process, NULL, kSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+            m_base = (char*)VirtualAllocEx(m_process, NULL, kSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
     }
-    ~RemoteTree() {
-        if (m_remote)
-            VirtualFreeEx(m_process, m_remote, 0, MEM_RELEASE);
+    ~Remote() {
+        if (m_base)
+            VirtualFreeEx(m_process, m_base, 0, MEM_RELEASE);
         if (m_process)
             CloseHandle(m_process);
     }
-    RemoteTree(const RemoteTree&) = delete;
-    RemoteTree& operator=(const RemoteTree&) = delete;
+    Remote(const Remote&) = delete;
+    Remote& operator=(const Remote&) = delete;
 
-    bool Ok() const { return m_remote != NULL; }
+    bool Ok() const { return m_base != NULL; }
+    char* At(SIZE_T offset) const { return m_base + offset; }
+    bool Write(SIZE_T offset, const void* data, SIZE_T n) const {
+        SIZE_T done = 0;
+        return offset + n <= kSize && WriteProcessMemory(m_process, m_base + offset, data, n, &done) && done == n;
+    }
+    bool Read(SIZE_T offset, void* data, SIZE_T n) const {
+        SIZE_T done = 0;
+        return offset + n <= kSize && ReadProcessMemory(m_process, m_base + offset, data, n, &done) && done == n;
+    }
+
+private:
+    HANDLE m_process = NULL;
+    char* m_base = NULL;
+};
+
+bool Send(HWND h, UINT msg, WPARAM wp, LPARAM lp, DWORD_PTR& result) {
+    return SendMessageTimeoutA(h, msg, wp, lp, SMTO_NORMAL, kSendTimeout, &result) != 0;
+}
+
+// ---- tree view of another process
+class RemoteTree {
+public:
+    explicit RemoteTree(HWND tree) : m_tree(tree), m_mem(tree) {}
+
+    bool Ok() const { return m_mem.Ok(); }
 
     HTREEITEM Next(HTREEITEM item, UINT code) const {
         DWORD_PTR r = 0;
-        SendMessageTimeoutA(m_tree, TVM_GETNEXTITEM, code, (LPARAM)item, SMTO_ABORTIFHUNG, kSendTimeout, &r);
+        Send(m_tree, TVM_GETNEXTITEM, code, (LPARAM)item, r);
         return (HTREEITEM)r;
     }
 
@@ -265,31 +292,26 @@ public:
         tv.mask = TVIF_HANDLE | TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_STATE | TVIF_CHILDREN;
         tv.hItem = item;
         tv.stateMask = 0xFFFF;
-        tv.pszText = m_remote + sizeof(TVITEMA);
-        tv.cchTextMax = kSize - sizeof(TVITEMA) - 1;
-        std::vector<char> zero(kSize, 0);
-        SIZE_T done = 0;
-        if (!WriteProcessMemory(m_process, m_remote + sizeof(TVITEMA), zero.data(), kSize - sizeof(TVITEMA), &done))
-            return false;
-        if (!WriteProcessMemory(m_process, m_remote, &tv, sizeof tv, &done))
-            return false;
+        tv.pszText = m_mem.At(sizeof(TVITEMA));
+        tv.cchTextMax = kText;
+        const char nul = 0;
         DWORD_PTR r = 0;
-        if (!SendMessageTimeoutA(m_tree, TVM_GETITEMA, 0, (LPARAM)m_remote, SMTO_ABORTIFHUNG, kSendTimeout, &r) || !r)
+        if (!m_mem.Write(sizeof(TVITEMA), &nul, 1) || !m_mem.Write(0, &tv, sizeof tv) ||
+            !Send(m_tree, TVM_GETITEMA, 0, (LPARAM)m_mem.At(0), r) || !r)
             return false;
-        std::vector<char> buf(kSize, 0);
-        if (!ReadProcessMemory(m_process, m_remote, buf.data(), kSize, &done))
+        std::vector<char> buf(sizeof(TVITEMA) + kText + 1, 0);
+        if (!m_mem.Read(0, buf.data(), sizeof(TVITEMA) + kText))
             return false;
         memcpy(&tv, buf.data(), sizeof tv);
         const char* t = buf.data() + sizeof(TVITEMA);
-        text.assign(t, strnlen(t, kSize - sizeof(TVITEMA)));
+        text.assign(t, strnlen(t, kText));
         return true;
     }
 
 private:
-    static const SIZE_T kSize = 4096;
+    static const int kText = 1024;
     HWND m_tree;
-    HANDLE m_process = NULL;
-    char* m_remote = NULL;
+    Remote m_mem;
 };
 
 // One line per item in display order: depth, image, selected image, bold, expanded, selected, children flag, and
@@ -367,7 +389,7 @@ int CmdWaitReady(const Args& a, std::string& out) {
             DWORD_PTR r;
             if (p && GetText(p, pane) && pane.find(kReadyText) != std::string::npos &&
                 (a.size() < 3 || pane.find(a[2]) != std::string::npos) &&
-                SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kSendTimeout, &r)) {
+                SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, kSendTimeout, &r)) {
                 Appendf(out, "ready %.6f\n", NowSeconds());
                 return EXIT_OK;
             }
@@ -447,7 +469,7 @@ int CmdSetText(const Args& a, std::string&) {
     if (rc)
         return rc;
     DWORD_PTR r;
-    if (!SendMessageTimeoutA(ctl, WM_SETTEXT, 0, (LPARAM)a[2].c_str(), SMTO_ABORTIFHUNG, kSendTimeout, &r))
+    if (!SendMessageTimeoutA(ctl, WM_SETTEXT, 0, (LPARAM)a[2].c_str(), SMTO_NORMAL, kSendTimeout, &r))
         return EXIT_FAILED;
     return EXIT_OK;
 }
@@ -467,10 +489,10 @@ int CmdClick(const Args& a, std::string& out) {
     DWORD_PTR r;
     BOOL ok;
     if (a.size() == 3 && a[2] == "bm")
-        ok = SendMessageTimeoutA(ctl, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, kSendTimeout, &r);
+        ok = SendMessageTimeoutA(ctl, BM_CLICK, 0, 0, SMTO_NORMAL, kSendTimeout, &r);
     else
         ok = SendMessageTimeoutA(cx.main, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(ctl), BN_CLICKED), (LPARAM)ctl,
-                                 SMTO_ABORTIFHUNG, kSendTimeout, &r);
+                                 SMTO_NORMAL, kSendTimeout, &r);
     if (!ok)
         return EXIT_FAILED;
     Appendf(out, "clicked %.6f\n", NowSeconds());
@@ -534,7 +556,7 @@ int CmdGetSel(const Args& a, std::string& out) {
         return rc;
     DWORD_PTR r;
     // Both ends come back in the result's two words (the one-line command box is far shorter than 64K).
-    if (!SendMessageTimeoutA(ctl, EM_GETSEL, 0, 0, SMTO_ABORTIFHUNG, kSendTimeout, &r))
+    if (!SendMessageTimeoutA(ctl, EM_GETSEL, 0, 0, SMTO_NORMAL, kSendTimeout, &r))
         return EXIT_FAILED;
     Appendf(out, "%lu %lu\n", (unsigned long)LOWORD(r), (unsigned long)HIWORD(r));
     return EXIT_OK;
@@ -606,10 +628,10 @@ int CmdTreeItem(const Args& a, std::string&) {
     DWORD_PTR r = 0;
     BOOL ok;
     if (a[0] == "tree-select")
-        ok = SendMessageTimeoutA(tree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)item, SMTO_ABORTIFHUNG, kSendTimeout, &r);
+        ok = SendMessageTimeoutA(tree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)item, SMTO_NORMAL, kSendTimeout, &r);
     else
         ok = SendMessageTimeoutA(tree, TVM_EXPAND, a[0] == "tree-expand" ? TVE_EXPAND : TVE_COLLAPSE, (LPARAM)item,
-                                 SMTO_ABORTIFHUNG, kSendTimeout, &r);
+                                 SMTO_NORMAL, kSendTimeout, &r);
     return ok ? EXIT_OK : EXIT_FAILED;
 }
 
@@ -671,6 +693,63 @@ BOOL CALLBACK ListProc(HWND h, LPARAM lp) {
 int CmdWindows(const Args&, std::string& out) {
     // windows: every top-level window of the prefix: pid, visible, rectangle, class and caption (hexadecimal).
     EnumWindows(ListProc, (LPARAM)&out);
+    return EXIT_OK;
+}
+
+BOOL CALLBACK TooltipProc(HWND h, LPARAM lp) {
+    std::string& out = *(std::string*)lp;
+    char cls[64] = {0};
+    GetClassNameA(h, cls, sizeof cls);
+    if (strcmp(cls, TOOLTIPS_CLASSA) != 0)
+        return TRUE;
+    Remote mem(h);
+    if (!mem.Ok())
+        return TRUE;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    // The title (balloons have one), as the control keeps it: in UTF-16.
+    const SIZE_T titleAt = 1024, textAt = 2048, textSize = 2048;
+    TTGETTITLE title;
+    memset(&title, 0, sizeof title);
+    title.dwSize = sizeof title;
+    title.cch = 200;
+    title.pszTitle = (WCHAR*)mem.At(titleAt);
+    WCHAR wnul = 0;
+    DWORD_PTR r = 0;
+    std::string titleText;
+    if (mem.Write(titleAt, &wnul, sizeof wnul) && mem.Write(0, &title, sizeof title) &&
+        Send(h, TTM_GETTITLE, 0, (LPARAM)mem.At(0), r)) {
+        WCHAR wbuf[201] = {0};
+        char abuf[401] = {0};
+        mem.Read(titleAt, wbuf, 200 * sizeof(WCHAR));
+        WideCharToMultiByte(CP_ACP, 0, wbuf, -1, abuf, 400, NULL, NULL);
+        titleText = abuf;
+    }
+    DWORD_PTR count = 0;
+    Send(h, TTM_GETTOOLCOUNT, 0, 0, count);
+    for (DWORD_PTR i = 0; i < count; ++i) {
+        TTTOOLINFOA ti;
+        memset(&ti, 0, sizeof ti);
+        ti.cbSize = TTTOOLINFOA_V2_SIZE;
+        if (!mem.Write(0, &ti, ti.cbSize) || !Send(h, TTM_ENUMTOOLSA, i, (LPARAM)mem.At(0), r) || !r ||
+            !mem.Read(0, &ti, ti.cbSize))
+            continue;
+        ti.lpszText = mem.At(textAt);
+        const char nul = 0;
+        std::vector<char> text(textSize + 1, 0);
+        if (mem.Write(textAt, &nul, 1) && mem.Write(0, &ti, ti.cbSize) &&
+            Send(h, TTM_GETTEXTA, textSize, (LPARAM)mem.At(0), r))
+            mem.Read(textAt, text.data(), textSize);
+        Appendf(out, "%lu %d %s %s\n", (unsigned long)pid, IsWindowVisible(h) ? 1 : 0, Hex(titleText).c_str(),
+                Hex(std::string(text.data(), strnlen(text.data(), textSize))).c_str());
+    }
+    return TRUE;
+}
+
+int CmdTooltips(const Args&, std::string& out) {
+    // tooltips: every tool of every top-level tool-tip window of the prefix (the tray's tips and balloons live in
+    // the shell's process): pid, visible, title and text, both in hexadecimal.
+    EnumWindows(TooltipProc, (LPARAM)&out);
     return EXIT_OK;
 }
 
@@ -825,6 +904,7 @@ const Command kCommands[] = {
     {"count", CmdCount, ""},
     {"windows", CmdWindows, ""},
     {"focus", CmdFocus, ""},
+    {"tooltips", CmdTooltips, ""},
     {"close", CmdClose, ""},
     {"quit-button", CmdQuitButton, ""},
     {"pid", CmdPid, ""},
