@@ -191,6 +191,11 @@ def sweep_stale():
         if m and not _pid_alive(int(m.group(1))):
             run(["ip", "netns", "del", name], check=False)
             shutil.rmtree("/etc/netns/" + name, ignore_errors=True)
+    tmp = tempfile.gettempdir()
+    for name in os.listdir(tmp):
+        m = pat.match(name)
+        if m and not _pid_alive(int(m.group(1))):
+            shutil.rmtree(os.path.join(tmp, name), ignore_errors=True)
 
 
 def stop_process(p, grace=3.0):
@@ -612,6 +617,48 @@ class FakeLan:
         stop_process(self.proc)
 
 
+class FakeGame:
+    """fakegame.exe in a host's prefix: a window of class "SWarClass" captioned "Brood War" that reports the keyboard
+    messages it gets ("key down VK LPARAM", "char CODE LPARAM", hexadecimal)."""
+
+    def __init__(self, host, *options):
+        self.host = host
+        self.proc = host.wine_popen([exe("fakegame.exe")] + list(options), stdout=subprocess.PIPE,
+                                    log_name="fakegame")
+        self.lines = queue.Queue()
+        threading.Thread(target=self._reader, daemon=True).start()
+        self.hwnd = int(self.wait_line("ready", 60).split()[1], 16)
+
+    def _reader(self):
+        for line in self.proc.stdout:
+            self.lines.put(line.decode(errors="replace").strip())
+
+    def wait_line(self, prefix, timeout=10):
+        deadline = time.time() + timeout
+        while True:
+            left = deadline - time.time()
+            if left <= 0:
+                raise TimeoutError("fakegame: no %r line" % prefix)
+            try:
+                line = self.lines.get(timeout=left)
+            except queue.Empty:
+                continue
+            if line.startswith(prefix):
+                return line
+
+    def received(self):
+        """The lines reported so far and not yet read."""
+        out = []
+        while True:
+            try:
+                out.append(self.lines.get_nowait())
+            except queue.Empty:
+                return out
+
+    def close(self):
+        stop_process(self.proc)
+
+
 # ----------------------------------------------------------------------------------------------------- hosts
 
 
@@ -740,6 +787,11 @@ class Host:
     def start_kvl(self, cwd=None, registry=None):
         return self.start("KVL_SE.exe", cwd, registry)
 
+    def fake_game(self, *options):
+        """A fake game window in this host's prefix (options: --foreground, --hidden)."""
+        self.ctl  # the prefix's first Wine process is the driver, started inside this namespace
+        return FakeGame(self, *options)
+
     def fakelan(self):
         f = FakeLan(self)
         self.harness.fakes.append(f)
@@ -766,7 +818,7 @@ class Harness:
         CLEANUP.install()
         sweep_stale()
         self.run_id = "%s-%d-%s" % (NS_PREFIX, os.getpid(), os.urandom(2).hex())
-        self.workdir = tempfile.mkdtemp(prefix="%s-%s-" % (NS_PREFIX, name))
+        self.workdir = tempfile.mkdtemp(prefix="%s-%d-%s-" % (NS_PREFIX, os.getpid(), name))
         self.netns, self.etc_dirs, self.hosts, self.fakes = [], [], [], []
         self._display = None
         self.closed = False

@@ -30,15 +30,19 @@ class BadInputTests(unittest.TestCase):
     def tearDownClass(cls):
         cls.h.close()
 
-    def burst(self, seed):
-        """Sends BURST random datagrams at full speed while the test keeps talking to the window; the round-trip
-        times of those calls."""
+    def prepare(self, seed):
+        """A file of BURST random datagrams (and their record for the checks)."""
         datagrams = G.random_datagrams(G.seeded(seed), BURST, SOURCES)
         for src, d in datagrams:
             self.sent.setdefault(src, []).append(d)
         path = os.path.join(self.h.workdir, "burst-%d.txt" % seed)
         with open(path, "w") as f:
             f.writelines("%s %s\n" % (src, d.hex()) for src, d in datagrams)
+        return path
+
+    def burst(self, path):
+        """Sends a prepared burst at full speed while the test keeps talking to the window; the round-trip times
+        of those calls."""
         self.noise.drain()
         self.noise.command(op="file", path=path, dst=KVL, rate=0)
         rtts = []
@@ -105,15 +109,16 @@ class BadInputTests(unittest.TestCase):
         return seen, idle_addrs
 
     def test_1_outside_a_refresh(self):
-        rtts = self.burst(1)
+        rtts = self.burst(self.prepare(1))
         print("outside a refresh: %d window round trips during the burst, longest %.3f s" % (len(rtts), max(rtts)))
         self.assertEqual(self.p.command(b"/games"), b"Current games: \r\n\r\n", "nothing is recorded between refreshes")
         self.assertEqual(self.p.command(b"/players"), b"Current idle players: \r\n\r\n")
         self.assertEqual(self.p.tree(), [], "no refresh has ended yet")
 
     def test_2_during_a_refresh(self):
+        path = self.prepare(2)
         self.p.ctl("click", H.IDC_REFRESH)
-        rtts = self.burst(2)
+        rtts = self.burst(path)
         print("during a refresh: %d window round trips during the burst, longest %.3f s" % (len(rtts), max(rtts)))
         time.sleep(0.3)
         self.noise.send(VALID, KVL, VALID_AD)
@@ -130,7 +135,7 @@ class BadInputTests(unittest.TestCase):
         self.assertEqual(sorted(players.split(b"\r\n")[1:-2]), sorted(b" " + a.encode() for a in idle))
 
         # Another burst once the refresh is over changes nothing.
-        self.burst(3)
+        self.burst(self.prepare(3))
         self.assertEqual(self.p.command(b"/games"), listing)
         self.assertEqual(self.check_lists(), (games, idle))
 

@@ -9,7 +9,7 @@ import gamedata as G
 import harness as H
 
 KVL = "10.77.0.2"
-TIMEOUT_MS = 1500
+TIMEOUT_MS = 2000
 
 
 def ad(name, map_name, players, max_players, status=G.STATUS_WAITING, **kw):

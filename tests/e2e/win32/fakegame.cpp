@@ -1,0 +1,60 @@
+// fakegame: a stand-in for the game's window in the end-to-end tests: a top-level window of class "SWarClass"
+// captioned "Brood War". It writes every keyboard message it gets to stdout, one line each, so that a test can see
+// what was typed into the game: "key down|up|sysdown|sysup VK LPARAM" and "char CODE LPARAM" (numbers in hex).
+// Options: --foreground (ask to be the foreground window), --hidden (create it without showing it).
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+void Report(const char* kind, WPARAM wp, LPARAM lp) {
+    printf("%s %lx %lx\n", kind, (unsigned long)wp, (unsigned long)lp);
+    fflush(stdout);
+}
+
+LRESULT CALLBACK GameProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_KEYDOWN: Report("key down", wp, lp); return 0;
+    case WM_KEYUP: Report("key up", wp, lp); return 0;
+    case WM_SYSKEYDOWN: Report("key sysdown", wp, lp); return 0;
+    case WM_SYSKEYUP: Report("key sysup", wp, lp); return 0;
+    case WM_CHAR: Report("char", wp, lp); return 0;
+    case WM_DESTROY: PostQuitMessage(0); return 0;
+    default: return DefWindowProcA(h, msg, wp, lp);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    bool foreground = false, hidden = false;
+    for (int i = 1; i < argc; ++i) {
+        foreground |= strcmp(argv[i], "--foreground") == 0;
+        hidden |= strcmp(argv[i], "--hidden") == 0;
+    }
+    WNDCLASSA wc;
+    memset(&wc, 0, sizeof wc);
+    wc.lpfnWndProc = GameProc;
+    wc.hInstance = GetModuleHandleA(NULL);
+    wc.hCursor = LoadCursorA(NULL, (LPCSTR)IDC_ARROW);
+    wc.hbrBackground = (HBRUSH)GetStockObject(BLACK_BRUSH);
+    wc.lpszClassName = "SWarClass";
+    if (!RegisterClassA(&wc))
+        return 1;
+    HWND h = CreateWindowExA(0, "SWarClass", "Brood War", WS_OVERLAPPEDWINDOW | (hidden ? 0 : WS_VISIBLE), 0, 0, 640,
+                             480, NULL, NULL, wc.hInstance, NULL);
+    if (!h)
+        return 1;
+    if (foreground)
+        SetForegroundWindow(h);
+    printf("ready %lx\n", (unsigned long)(ULONG_PTR)h);
+    fflush(stdout);
+    MSG m;
+    while (GetMessageA(&m, NULL, 0, 0) > 0) {
+        TranslateMessage(&m);
+        DispatchMessageA(&m);
+    }
+    return 0;
+}
