@@ -475,8 +475,11 @@ int CmdSetText(const Args& a, std::string&) {
 }
 
 int CmdClick(const Args& a, std::string& out) {
-    // click ID [bm]: the button's command as its parent gets it from a click (default), or BM_CLICK. A disabled
-    // button is not clicked, as a user could not click it. Prints the time at which the handler had returned.
+    // click ID [send|bm]: the button's command, posted to the main window as a user's click reaches it through the
+    // message loop (default), then waits until it is handled; "send" sends it and "bm" sends BM_CLICK instead. A
+    // sent command may run inside any handler of the program that itself waits on a sent message, which no user
+    // click can do. A disabled button is not clicked, as a user could not click it. Prints "clicked AFTER BEFORE":
+    // the times at which the command had been handled and at which it was handed over.
     if (a.size() < 2 || a.size() > 3)
         return EXIT_USAGE;
     Context cx;
@@ -486,16 +489,22 @@ int CmdClick(const Args& a, std::string& out) {
         return rc;
     if (!IsWindowEnabled(ctl))
         return EXIT_DISABLED;
+    std::string mode = a.size() == 3 ? a[2] : "post";
+    WPARAM wp = MAKEWPARAM(GetDlgCtrlID(ctl), BN_CLICKED);
     DWORD_PTR r;
-    BOOL ok;
-    if (a.size() == 3 && a[2] == "bm")
-        ok = SendMessageTimeoutA(ctl, BM_CLICK, 0, 0, SMTO_NORMAL, kSendTimeout, &r);
+    bool ok;
+    double before = NowSeconds();
+    if (mode == "post")
+        ok = PostMessageA(cx.main, WM_COMMAND, wp, (LPARAM)ctl) && Sync(cx.main, kSyncTimeout);
+    else if (mode == "send")
+        ok = Send(cx.main, WM_COMMAND, wp, (LPARAM)ctl, r);
+    else if (mode == "bm")
+        ok = Send(ctl, BM_CLICK, 0, 0, r);
     else
-        ok = SendMessageTimeoutA(cx.main, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(ctl), BN_CLICKED), (LPARAM)ctl,
-                                 SMTO_NORMAL, kSendTimeout, &r);
+        return EXIT_USAGE;
     if (!ok)
         return EXIT_FAILED;
-    Appendf(out, "clicked %.6f\n", NowSeconds());
+    Appendf(out, "clicked %.6f %.6f\n", NowSeconds(), before);
     return EXIT_OK;
 }
 
@@ -890,7 +899,7 @@ const Command kCommands[] = {
     {"wait-enabled", CmdWaitEnabled, "ID 0|1 TIMEOUT_MS"},
     {"get-text", CmdGetText, "ID"},
     {"set-text", CmdSetText, "ID TEXT"},
-    {"click", CmdClick, "ID [bm]"},
+    {"click", CmdClick, "ID [send|bm]"},
     {"post-key", CmdPostKey, "ID VK..."},
     {"type", CmdType, "ID TEXT"},
     {"sync", CmdSync, ""},
