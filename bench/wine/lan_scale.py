@@ -23,7 +23,7 @@ KVL = "10.77.0.2"
 HOSTS = int(os.environ.get("KVL_BENCH_HOSTS", "1000"))
 TIMEOUT_MS = 4000
 PACE = 2500  # answers per second, per namespace, for the runs that must lose nothing
-REPEATS = 3
+REPEATS = 5
 
 
 def addresses(third, n):

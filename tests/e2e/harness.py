@@ -9,6 +9,12 @@ is started with `ip netns exec`.
 Everything a run creates is removed at its end (close(), atexit, SIGTERM/SIGINT/SIGHUP): only the processes it
 started are killed, by their pids (and each prefix's own wineserver), then its namespaces, /etc/netns entries and
 temporary folders are deleted.
+
+Environment: KVL_WIN_BIN (the cross-built programs), KVL_E2E_STATE (where the base prefix lives; next to
+KVL_WIN_BIN by default), KVL_E2E_KEEP=1 (keep a run's folder: logs, prefixes, the programs' working folders).
+
+Each host's kvlctl server (see win32/kvlctl.cpp) is its prefix's first Wine process: it starts the host's
+wineserver inside the host's namespace and keeps it warm for the programs started after it.
 """
 import atexit
 import fcntl
