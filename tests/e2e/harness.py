@@ -11,7 +11,8 @@ started are killed, by their pids (and each prefix's own wineserver), then its n
 temporary folders are deleted.
 
 Environment: KVL_WIN_BIN (the cross-built programs), KVL_E2E_STATE (where the base prefix lives; next to
-KVL_WIN_BIN by default), KVL_E2E_KEEP=1 (keep a run's folder: logs, prefixes, the programs' working folders).
+KVL_WIN_BIN by default), KVL_E2E_KEEP=1 (keep a run's folder: logs, prefixes, the programs' working folders; the
+next run sweeps it).
 
 Each host's kvlctl server (see win32/kvlctl.cpp) is its prefix's first Wine process: it starts the host's
 wineserver inside the host's namespace and keeps it warm for the programs started after it.
