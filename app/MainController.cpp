@@ -89,8 +89,11 @@ void CMainController::OnTimer(unsigned id) {
         StartRefresh();  // a tick during a running refresh is skipped silently
         break;
     case TIMER_REFRESH_DONE:
-        FinishRefresh();
+        // Killed before the refresh is finished, not after: finishing updates the tray, and while that call waits
+        // the window handles sent messages. A refresh started there arms this timer anew, and killing it
+        // afterwards would leave that refresh running for good (button disabled, automatic refresh skipped).
         m_View.KillTimer(TIMER_REFRESH_DONE);
+        FinishRefresh();
         break;
     default:
         // The game watch and the in-game console's timers belong to the game assistant, not in this build.

@@ -10,6 +10,11 @@
 
 class CEditOutputPane : public IOutputPane {
 public:
+    CEditOutputPane() = default;
+    CEditOutputPane(const CEditOutputPane&) = delete;
+    CEditOutputPane& operator=(const CEditOutputPane&) = delete;
+    ~CEditOutputPane() override;
+
     // Lifts the edit control's default 32K text limit: the console never trims its text.
     void Attach(HWND edit);
     HWND Get() const { return m_hEdit; }
@@ -18,5 +23,13 @@ public:
     void SetAllText(const std::string& text) override;
 
 private:
+    void Flush();
+    void Detach();
+    static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                         DWORD_PTR data) noexcept;
+
     HWND m_hEdit = nullptr;
+    // Text written since the control was last brought up to date.
+    std::string m_strPending;
+    bool m_bFlushArmed = false;
 };

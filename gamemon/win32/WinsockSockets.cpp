@@ -100,12 +100,19 @@ bool CWinsockFactory::EnsureWindow() {
     return true;
 }
 
+constexpr int kReceiveBufferBytes = 1 << 20;
+
 std::unique_ptr<CNotifySocket> CWinsockFactory::CreateUdpSocket() {
     if (!EnsureWindow())
         return nullptr;
     CSocketHandle handle(::socket(AF_INET, SOCK_DGRAM, 0));
     if (!handle)
         return nullptr;
+    // A whole LAN answers a search within milliseconds while the window reads one datagram per notification:
+    // a roomy receive buffer keeps the answers from being dropped before they are read. Best effort.
+    const int receiveBuffer = kReceiveBufferBytes;
+    ::setsockopt(handle.Get(), SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&receiveBuffer),
+                 sizeof(receiveBuffer));
     if (::WSAAsyncSelect(handle.Get(), m_Window.Get(), WM_SOCKET_NOTIFY, FD_READ) != 0)
         return nullptr;
     const SOCKET value = handle.Get();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <functional>
 #include <map>
 
 #include "app/AppSettings.h"
@@ -32,7 +33,12 @@ public:
         timerLog.push_back("kill " + std::to_string(id));
     }
     void EnableRefreshButton(bool enable) override { refreshEnabled = enable; }
-    void SetTrayTip(const std::string& text) override { tip = text; }
+    void SetTrayTip(const std::string& text) override {
+        tip = text;
+        if (onTip)
+            onTip();
+    }
+    std::function<void()> onTip;  // runs inside the tray update, as a sent message handled during it would
     void EndDialog(int result) override { endedWith = result; }
 };
 
@@ -268,6 +274,24 @@ TEST_F(MainControllerTest, RequestsDuringARefreshAreRefusedOrSkipped) {
     controller.OnTimer(TIMER_REFRESH_DONE);
     EXPECT_EQ(Run("/refresh"), "");
     EXPECT_EQ(lan.sends, 2);
+}
+
+TEST_F(MainControllerTest, ARefreshStartedWhileTheLastOneFinishesKeepsItsTimer) {
+    Start();
+    ASSERT_EQ(controller.StartRefresh(), 0);
+    bool once = true;
+    view.onTip = [&] {
+        if (once) {
+            once = false;
+            controller.RequestRefresh();  // e.g. a click on Refresh handled while the tray tip is being set
+        }
+    };
+    controller.OnTimer(TIMER_REFRESH_DONE);
+    EXPECT_TRUE(controller.ServerMonitor().IsRefreshing());
+    ASSERT_EQ(view.timers.count(TIMER_REFRESH_DONE), 1u) << "the new refresh must still end on its timer";
+    controller.OnTimer(TIMER_REFRESH_DONE);
+    EXPECT_FALSE(controller.ServerMonitor().IsRefreshing());
+    EXPECT_TRUE(view.refreshEnabled);
 }
 
 TEST_F(MainControllerTest, AFailedBeginRefreshWarnsAndTheCycleGoesOn) {
