@@ -182,6 +182,14 @@ void CMainController::ListIdlePlayers() {
     m_Console.WriteLine("");
 }
 
+// name and sign: with an argument the setting takes it (stored at the next save), without one it is shown.
+void CMainController::ShowOrSet(const char* label, std::string& setting, const std::string& argument) {
+    if (argument.empty())
+        m_Console.WriteLine(std::string(label) + ": \"" + setting + "\"");
+    else
+        setting = argument;
+}
+
 void CMainController::OnConsoleCommand(std::unique_ptr<CommandRequest> request) {
     if (!request)
         return;
@@ -201,16 +209,10 @@ void CMainController::OnConsoleCommand(std::unique_ptr<CommandRequest> request) 
         m_Console.WriteList(m_CommandEdit.Keywords());
         break;
     case CMD_NAME:
-        if (argument.empty())
-            m_Console.WriteLine("Name: \"" + AppSettings.Name + "\"");
-        else
-            AppSettings.Name = argument;
+        ShowOrSet("Name", AppSettings.Name, argument);
         break;
     case CMD_SIGN:
-        if (argument.empty())
-            m_Console.WriteLine("Sign: \"" + AppSettings.Sign + "\"");
-        else
-            AppSettings.Sign = argument;
+        ShowOrSet("Sign", AppSettings.Sign, argument);
         break;
     case CMD_GAMES:
         ListGames();

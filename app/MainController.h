@@ -66,6 +66,7 @@ private:
     void WriteBanner();
     void ListGames();
     void ListIdlePlayers();
+    void ShowOrSet(const char* label, std::string& setting, const std::string& argument);
 
     IMainView& m_View;
     CConsole m_Console;

@@ -81,18 +81,8 @@ struct FindState {
     HWND found;
 };
 
-BOOL CALLBACK FindChildProc(HWND h, LPARAM lp) {
-    FindState* st = (FindState*)lp;
-    char buf[256] = {0};
-    GetWindowTextA(h, buf, sizeof buf);
-    if (g_caption == buf && GetDlgItem(h, kPaneId)) {
-        st->found = h;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-BOOL CALLBACK FindTopProc(HWND h, LPARAM lp) {
+// The program's main window, on screen (a top-level window) or parked under its tray holder (a child of it).
+BOOL CALLBACK FindMainProc(HWND h, LPARAM lp) {
     FindState* st = (FindState*)lp;
     char buf[256] = {0};
     GetWindowTextA(h, buf, sizeof buf);
@@ -107,7 +97,7 @@ BOOL CALLBACK FindTrayProc(HWND h, LPARAM lp) {
     char buf[256] = {0};
     GetWindowTextA(h, buf, sizeof buf);
     if (g_caption + " tray" == buf) {
-        EnumChildWindows(h, FindChildProc, lp);
+        EnumChildWindows(h, FindMainProc, lp);
         if (((FindState*)lp)->found)
             return FALSE;
     }
@@ -118,7 +108,7 @@ BOOL CALLBACK FindTrayProc(HWND h, LPARAM lp) {
 // the tray holder. A window of another program with the same caption but no pane is not taken.
 HWND FindMain() {
     FindState st = {0};
-    EnumWindows(FindTopProc, (LPARAM)&st);
+    EnumWindows(FindMainProc, (LPARAM)&st);
     if (!st.found)
         EnumWindows(FindTrayProc, (LPARAM)&st);
     return st.found;
