@@ -830,7 +830,7 @@ class Harness:
         self._display = None
         self.closed = False
         self._undo = CLEANUP.push(self.close)
-        self.lan_ns = self.run_id + "-lan"
+        self.lan_ns = self.run_id + "--lan"
         run(["ip", "netns", "add", self.lan_ns])
         self.netns.append(self.lan_ns)
         run(["ip", "-n", self.lan_ns, "link", "add", "br0", "type", "bridge"])
