@@ -50,17 +50,39 @@ void SaveNumber(ISettingsKey& key, const char* name, uint32_t value) {
 
 }  // namespace
 
+namespace {
+
+// The stored values, in the order load and save handle them: the texts, then the numbers.
+struct TextValue {
+    const char* name;
+    std::string SettingsRecord::*field;
+};
+struct NumberValue {
+    const char* name;
+    uint32_t SettingsRecord::*field;
+};
+constexpr TextValue kTextValues[] = {
+    {"WindowPlacement", &SettingsRecord::WindowPlacement},
+    {"Name", &SettingsRecord::Name},
+    {"Sign", &SettingsRecord::Sign},
+    {"Path", &SettingsRecord::Path},
+};
+constexpr NumberValue kNumberValues[] = {
+    {"RefreshTimeout", &SettingsRecord::RefreshTimeout},
+    {"RefreshAuto", &SettingsRecord::RefreshAuto},
+    {"RefreshPeriod", &SettingsRecord::RefreshPeriod},
+};
+
+}  // namespace
+
 int LoadSettings(SettingsRecord& settings, const std::string& applicationKey, ISettingsStore& store) {
     std::unique_ptr<ISettingsKey> key = store.OpenApplicationKey(applicationKey);
     if (!key)
         return -1;
-    LoadText(*key, "WindowPlacement", settings.WindowPlacement);
-    LoadText(*key, "Name", settings.Name);
-    LoadText(*key, "Sign", settings.Sign);
-    LoadText(*key, "Path", settings.Path);
-    LoadNumber(*key, "RefreshTimeout", settings.RefreshTimeout);
-    LoadNumber(*key, "RefreshAuto", settings.RefreshAuto);
-    LoadNumber(*key, "RefreshPeriod", settings.RefreshPeriod);
+    for (const TextValue& value : kTextValues)
+        LoadText(*key, value.name, settings.*value.field);
+    for (const NumberValue& value : kNumberValues)
+        LoadNumber(*key, value.name, settings.*value.field);
     return 0;
 }
 
@@ -68,13 +90,10 @@ int SaveSettings(const SettingsRecord& settings, const std::string& applicationK
     std::unique_ptr<ISettingsKey> key = store.OpenApplicationKey(applicationKey);
     if (!key)
         return -1;
-    SaveText(*key, "WindowPlacement", settings.WindowPlacement);
-    SaveText(*key, "Name", settings.Name);
-    SaveText(*key, "Sign", settings.Sign);
-    SaveText(*key, "Path", settings.Path);
-    SaveNumber(*key, "RefreshTimeout", settings.RefreshTimeout);
-    SaveNumber(*key, "RefreshAuto", settings.RefreshAuto);
-    SaveNumber(*key, "RefreshPeriod", settings.RefreshPeriod);
+    for (const TextValue& value : kTextValues)
+        SaveText(*key, value.name, settings.*value.field);
+    for (const NumberValue& value : kNumberValues)
+        SaveNumber(*key, value.name, settings.*value.field);
     return 0;
 }
 

@@ -233,15 +233,21 @@ void CSystemTray::EnsureHiddenOwner(HWND window) {
                                           ModuleInstance(), nullptr));
 }
 
+// The caption flies between the window and the tray area, when the system's minimise animation is on.
+void CSystemTray::AnimateCaption(HWND window, bool towardsTray) {
+    if (!MinimiseAnimationOn())
+        return;
+    RECT windowRect{};
+    ::GetWindowRect(window, &windowRect);
+    const RECT trayRect = FindTrayArea();
+    ::DrawAnimatedRects(window, IDANI_CAPTION, towardsTray ? &windowRect : &trayRect,
+                        towardsTray ? &trayRect : &windowRect);
+}
+
 void CSystemTray::HideToTray(HWND window) {
     if (!window)
         return;
-    if (MinimiseAnimationOn()) {
-        RECT from{};
-        ::GetWindowRect(window, &from);
-        const RECT to = FindTrayArea();
-        ::DrawAnimatedRects(window, IDANI_CAPTION, &from, &to);
-    }
+    AnimateCaption(window, true);
     EnsureHiddenOwner(window);
     // Under an invisible parent the window has no taskbar button.
     if (m_HiddenOwner)
@@ -252,12 +258,7 @@ void CSystemTray::HideToTray(HWND window) {
 void CSystemTray::RestoreFromTray(HWND window) {
     if (!window)
         return;
-    if (MinimiseAnimationOn()) {
-        RECT to{};
-        ::GetWindowRect(window, &to);
-        const RECT from = FindTrayArea();
-        ::DrawAnimatedRects(window, IDANI_CAPTION, &from, &to);
-    }
+    AnimateCaption(window, false);
     ::SetParent(window, nullptr);
     // A window hidden from its minimised state comes back in its normal state.
     ::ShowWindow(window, ::IsIconic(window) ? SW_RESTORE : SW_SHOW);

@@ -56,6 +56,7 @@ private:
     void EnsureHiddenOwner(HWND window);
     static bool MinimiseAnimationOn();
     static RECT FindTrayArea();
+    static void AnimateCaption(HWND window, bool towardsTray);
 
     NOTIFYICONDATAA m_Data{};
     UINT m_CreationFlags = 0;
