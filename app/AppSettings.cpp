@@ -1,11 +1,8 @@
-// The settings record and its store: load and save of the seven values, and the placement text.
+// The settings record and its store: load and save of the seven values.
 #include "app/AppSettings.h"
 
 #include <cstdio>
 #include <cstring>
-
-SettingsRecord AppSettings;
-std::string PlacementText;
 
 namespace {
 
@@ -95,19 +92,4 @@ int SaveSettings(const SettingsRecord& settings, const std::string& applicationK
     for (const NumberValue& value : kNumberValues)
         SaveNumber(*key, value.name, settings.*value.field);
     return 0;
-}
-
-std::string FormatPlacement(const PlacementValues& p) {
-    char text[96];
-    std::snprintf(text, sizeof(text), "%d,%d,%d,%d,%d,%d", p.left, p.top, p.right, p.bottom, p.showCmd, p.flags);
-    return text;
-}
-
-bool ParsePlacement(const std::string& text, PlacementValues& placement) {
-    PlacementValues read;
-    if (std::sscanf(text.c_str(), "%d,%d,%d,%d,%d,%d", &read.left, &read.top, &read.right, &read.bottom,
-                    &read.showCmd, &read.flags) != 6)
-        return false;
-    placement = read;
-    return true;
 }

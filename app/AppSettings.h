@@ -1,23 +1,11 @@
-// The settings record, its store under the per-user key, and the window placement text.
+// Loading and saving the settings record through its store under the per-user key.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
 
-struct SettingsRecord {
-    std::string Name = "noname";
-    std::string WindowPlacement;
-    std::string Sign = "KVL User";
-    std::string Path;
-    uint32_t RefreshTimeout = 2000;
-    uint32_t RefreshAuto = 1;
-    uint32_t RefreshPeriod = 15000;
-};
-
-// The process-wide settings and the placement text carried between them and the main window's layout.
-extern SettingsRecord AppSettings;
-extern std::string PlacementText;
+#include "base/AppContext.h"
 
 // Value types of the store (the registry's numbers).
 enum : uint32_t { VALUE_NONE = 0, VALUE_SZ = 1, VALUE_BINARY = 3, VALUE_DWORD = 4 };
@@ -42,12 +30,3 @@ public:
 
 int LoadSettings(SettingsRecord& settings, const std::string& applicationKey, ISettingsStore& store);
 int SaveSettings(const SettingsRecord& settings, const std::string& applicationKey, ISettingsStore& store);
-
-// A window's normal rectangle, show state and flags, as the placement text holds them.
-struct PlacementValues {
-    int left = 0, top = 0, right = 0, bottom = 0, showCmd = 0, flags = 0;
-};
-
-std::string FormatPlacement(const PlacementValues& placement);
-// True only when all six numbers are read.
-bool ParsePlacement(const std::string& text, PlacementValues& placement);

@@ -1,41 +1,50 @@
-// The main window's logic: start-up, refresh cycle, status tree rebuild, main commands and command-line keys.
+// The main window's logic: the banner and timers of start-up, the refresh cycle over the modules, the status tree
+// and tray tip from their contributions, the routing of commands and timers, and the command line's keys.
 #include "app/MainController.h"
 
-#include <cstdio>
+#include <algorithm>
 
-#include "app/AppSettings.h"
-#include "console/CommandTables.h"
+#include "app/ShellCommands.h"
 
-namespace {
-
-// Texts of the list lines and tree items are formatted into buffers that hold every field at its full width.
-template <typename... Args>
-std::string Format(const char* pattern, Args... args) {
-    char buffer[256];
-    std::snprintf(buffer, sizeof(buffer), pattern, args...);
-    return buffer;
+CMainController::CMainController(IMainView& view, CAppContext& context) : m_View(view), m_Context(context) {
+    m_Context.AddSettingsListener(*this);
 }
 
-}  // namespace
+CMainController::~CMainController() { m_Context.RemoveSettingsListener(*this); }
 
-CMainController::CMainController(IMainView& view, ISocketFactory& sockets, const std::string& localAddress)
-    : m_View(view), m_ServerMonitor(sockets, localAddress), m_strLocalAddress(localAddress) {}
+std::vector<ConsoleCommand> CMainController::MainCommandRows() const {
+    std::vector<ConsoleCommand> rows(std::begin(ShellCommands), std::end(ShellCommands));
+    for (const auto& module : m_Modules) {
+        const std::vector<ConsoleCommand> own = module->Commands();
+        rows.insert(rows.end(), own.begin(), own.end());
+    }
+    // The table's order is its ids' order, whichever module brings a row.
+    std::stable_sort(rows.begin(), rows.end(),
+                     [](const ConsoleCommand& a, const ConsoleCommand& b) { return a.id < b.id; });
+    return rows;
+}
 
 void CMainController::Start(IConsoleOwner* owner, IOutputPane* outputPane, IEditBox* commandBox,
                             ITreeView* statusTree) {
     m_CommandEdit.Attach(commandBox);
     m_StatusTree.Attach(statusTree);
 
+    m_CommandOwners.clear();
+    for (const auto& module : m_Modules)
+        for (const ConsoleCommand& row : module->Commands())
+            m_CommandOwners.emplace(row.id, module.get());
+
     m_Console.Init(owner, &m_CommandEdit, outputPane, nullptr);
-    m_Console.RegisterCommands(MainCommands, sizeof(MainCommands) / sizeof(MainCommands[0]));
-    m_Console.SetDefaultCommand(CMD_A);
+    const std::vector<ConsoleCommand> rows = MainCommandRows();
+    m_Console.RegisterCommands(rows.data(), rows.size());
+    m_Console.SetDefaultCommand(0);  // a line without "/" is chat to everybody
 
     WriteBanner();
 
     // The first timer events are delivered at once, on this thread, so the first refresh starts before the
     // window is shown.
-    if (AppSettings.RefreshAuto != 0) {
-        m_nAutoRefreshTimer = m_View.SetTimer(TIMER_AUTO_REFRESH, AppSettings.RefreshPeriod);
+    if (m_Context.Settings().RefreshAuto != 0) {
+        m_nAutoRefreshTimer = m_View.SetTimer(TIMER_AUTO_REFRESH, m_Context.Settings().RefreshPeriod);
         OnTimer(TIMER_AUTO_REFRESH);
     } else {
         m_nAutoRefreshTimer = 0;
@@ -49,30 +58,21 @@ void CMainController::WriteBanner() {
     m_Console.WriteLine("Korvalen SE v0.70");
     m_Console.WriteLine(rule);
     m_Console.WriteLine("Initializing built-in modules:");
-
-    m_Console.Write(" Starting Scoutline\x99 engine...");
-    m_Console.WriteLine(m_ServerMonitor.Start() != 0 ? " [FAILED]" : " [OK]");
-
-    // The peer messenger and the game assistant are not part of this build: their lines say so.
-    m_Console.Write(" Starting Chatline\x99...");
-    m_Console.WriteLine(" [FAILED]");
-    m_Console.Write(" Starting keyRelay\x99...");
-    m_Console.WriteLine(" [FAILED]");
-
-    m_Console.Write(" Starting Bulwark\x99 services...");
-    m_Console.WriteLine(" [FAILED]");
-
+    for (const auto& module : m_Modules) {
+        m_Console.Write(module->BannerText());
+        m_Console.WriteLine(module->Start() != 0 ? " [FAILED]" : " [OK]");
+    }
     m_Console.WriteLine("Done");
     m_Console.WriteLine(rule);
     m_Console.WriteLine("Type '/help' to get list of commands");
     m_Console.WriteLine("");
 }
 
-void CMainController::RunStartupScript() {
-    m_Console.Execute("/exec autoexec.cfg");
-}
+void CMainController::RunStartupScript() { m_Console.Execute("/exec autoexec.cfg"); }
 
 void CMainController::Shutdown() {
+    for (const auto& module : m_Modules)
+        module->Shutdown();
     if (m_nAutoRefreshTimer != 0) {
         m_View.KillTimer(TIMER_AUTO_REFRESH);
         m_nAutoRefreshTimer = 0;
@@ -87,26 +87,45 @@ void CMainController::OnTimer(unsigned id) {
     switch (id) {
     case TIMER_AUTO_REFRESH:
         StartRefresh();  // a tick during a running refresh is skipped silently
-        break;
+        return;
     case TIMER_REFRESH_DONE:
         // Killed before the refresh is finished, not after: finishing updates the tray, and while that call waits
         // the window handles sent messages. A refresh started there arms this timer anew, and killing it
         // afterwards would leave that refresh running for good (button disabled, automatic refresh skipped).
         m_View.KillTimer(TIMER_REFRESH_DONE);
         FinishRefresh();
-        break;
+        return;
     default:
-        // The game watch and the in-game console's timers belong to the game assistant, not in this build.
-        break;
+        for (const auto& module : m_Modules) {
+            if (module->OwnsTimer(id)) {
+                module->OnTimer(id);
+                return;
+            }
+        }
     }
 }
 
+void CMainController::ArmAutoRefresh() {
+    if (m_nAutoRefreshTimer != 0) {
+        m_View.KillTimer(TIMER_AUTO_REFRESH);
+        m_nAutoRefreshTimer = 0;
+    }
+    if (m_Context.Settings().RefreshAuto != 0)
+        m_nAutoRefreshTimer = m_View.SetTimer(TIMER_AUTO_REFRESH, m_Context.Settings().RefreshPeriod);
+}
+
+void CMainController::OnSettingsChanged() { ArmAutoRefresh(); }
+
 int CMainController::StartRefresh() {
-    if (m_ServerMonitor.IsRefreshing())
+    if (m_bRefreshing)
         return -1;
-    if (m_ServerMonitor.BeginRefresh() != 0)
-        m_Console.WriteLine("warning: m_ServerMonitor.BeginRefresh() failed");
-    m_View.SetTimer(TIMER_REFRESH_DONE, AppSettings.RefreshTimeout);
+    m_bRefreshing = true;
+    for (const auto& module : m_Modules) {
+        const char* name = module->RefreshName();
+        if (name && module->BeginRefresh() != 0)
+            m_Console.WriteLine(std::string("warning: ") + name + ".BeginRefresh() failed");
+    }
+    m_View.SetTimer(TIMER_REFRESH_DONE, m_Context.Settings().RefreshTimeout);
     m_View.EnableRefreshButton(false);
     return 0;
 }
@@ -117,16 +136,25 @@ void CMainController::RequestRefresh() {
 }
 
 void CMainController::FinishRefresh() {
-    if (m_ServerMonitor.IsRefreshing())
-        m_ServerMonitor.EndRefresh();
+    if (m_bRefreshing) {
+        m_bRefreshing = false;
+        for (const auto& module : m_Modules)
+            if (module->RefreshName())
+                module->EndRefresh();
+    }
     RebuildStatusTree();
     m_View.EnableRefreshButton(true);
-    const int users = 0;  // no peer messenger in this build
-    char tip[128];
-    std::snprintf(tip, sizeof(tip), "Servers: %d, Waiting: %d, Users: %d",
-                  static_cast<int>(m_ServerMonitor.Games().size()),
-                  static_cast<int>(m_ServerMonitor.IdlePlayers().size()), users);
-    m_View.SetTrayTip(tip);
+    std::string tip;
+    for (const auto& module : m_Modules) {
+        const std::string part = module->TrayTipPart();
+        if (part.empty())
+            continue;
+        if (!tip.empty())
+            tip += ", ";
+        tip += part;
+    }
+    // The tray keeps at most 127 characters of its tip.
+    m_View.SetTrayTip(tip.substr(0, 127));
 }
 
 void CMainController::RebuildStatusTree() {
@@ -135,51 +163,10 @@ void CMainController::RebuildStatusTree() {
         return;
     tree->SetRedraw(false);
     m_StatusTree.SaveTreeState();
-
-    const TreeItem games = tree->InsertItem(TREE_NONE, "Games", IMG_ROOT_GAMES, false);
-    for (const auto& game : m_ServerMonitor.Games()) {
-        const TreeItem item =
-            tree->InsertItem(games, Format("[%d/%d] %s", game->players, game->maxPlayers, game->name),
-                             game->running != 0 ? IMG_GAME_RUNNING : IMG_GAME_WAITING, false);
-        tree->InsertItem(item, Format("Address: %s", game->address), IMG_ADDRESS, false);
-        tree->InsertItem(item, Format("Map: %s", game->map), IMG_MAP, false);
-        tree->InsertItem(item, "Type: " + GameTypeText(game->status), IMG_TYPE, false);
-        tree->InsertItem(item, game->running != 0 ? "Status: Running" : "Status: Waiting", IMG_STATUS, false);
-        m_CommandEdit.AddKeyword(game->name);
-        m_CommandEdit.AddKeyword(game->address);
-    }
-    tree->SortChildren(games);
-    tree->Expand(games);
-
-    const TreeItem waiting = tree->InsertItem(TREE_NONE, "Waiting games", IMG_ROOT_WAITING, false);
-    for (const auto& player : m_ServerMonitor.IdlePlayers()) {
-        tree->InsertItem(waiting, Format("[%s]", player->address), IMG_IDLE_PLAYER, false);
-        m_CommandEdit.AddKeyword(player->address);
-    }
-    tree->SortChildren(waiting);
-    tree->Expand(waiting);
-
-    const TreeItem users = tree->InsertItem(TREE_NONE, "KVL's online", IMG_ROOT_USERS, false);
-    tree->SortChildren(users);
-    tree->Expand(users);
-
+    for (const auto& module : m_Modules)
+        module->BuildTreeSection(*tree);
     m_StatusTree.RestoreTreeState(true);
     tree->SetRedraw(true);
-}
-
-void CMainController::ListGames() {
-    m_Console.WriteLine("Current games: ");
-    for (const auto& game : m_ServerMonitor.Games())
-        m_Console.WriteLine(Format(" %s (%s) [%d/%d] - %s - %s", game->name, game->address, game->players,
-                                   game->maxPlayers, game->map, game->running != 0 ? "running" : "waiting"));
-    m_Console.WriteLine("");
-}
-
-void CMainController::ListIdlePlayers() {
-    m_Console.WriteLine("Current idle players: ");
-    for (const auto& player : m_ServerMonitor.IdlePlayers())
-        m_Console.WriteLine(Format(" %s", player->address));
-    m_Console.WriteLine("");
 }
 
 // name and sign: with an argument the setting takes it (stored at the next save), without one it is shown.
@@ -190,41 +177,48 @@ void CMainController::ShowOrSet(const char* label, std::string& setting, const s
         setting = argument;
 }
 
+bool CMainController::RunShellCommand(uint32_t id, const std::string& argument) {
+    switch (id) {
+    case CMD_QUIT:
+        m_Console.WriteLine("Terminating...");
+        m_View.EndDialog(0);
+        return true;
+    case CMD_REFRESH:
+        RequestRefresh();
+        return true;
+    case CMD_HISTORY:
+        m_Console.WriteList(m_CommandEdit.History());
+        return true;
+    case CMD_KEYWORDS:
+        m_Console.WriteList(m_CommandEdit.Keywords());
+        return true;
+    case CMD_NAME:
+        ShowOrSet("Name", m_Context.Settings().Name, argument);
+        return true;
+    case CMD_SIGN:
+        ShowOrSet("Sign", m_Context.Settings().Sign, argument);
+        return true;
+    case CMD_CONFIGURE:
+        m_View.Configure();
+        return true;
+    case CMD_BW:
+        m_View.LaunchGame();
+        return true;
+    default:
+        return false;
+    }
+}
+
 void CMainController::OnConsoleCommand(std::unique_ptr<CommandRequest> request) {
     if (!request)
         return;
     const std::string argument = request->args;
-    switch (request->id) {
-    case CMD_QUIT:
-        m_Console.WriteLine("Terminating...");
-        m_View.EndDialog(0);
-        break;
-    case CMD_REFRESH:
-        RequestRefresh();
-        break;
-    case CMD_HISTORY:
-        m_Console.WriteList(m_CommandEdit.History());
-        break;
-    case CMD_KEYWORDS:
-        m_Console.WriteList(m_CommandEdit.Keywords());
-        break;
-    case CMD_NAME:
-        ShowOrSet("Name", AppSettings.Name, argument);
-        break;
-    case CMD_SIGN:
-        ShowOrSet("Sign", AppSettings.Sign, argument);
-        break;
-    case CMD_GAMES:
-        ListGames();
-        break;
-    case CMD_PLAYERS:
-        ListIdlePlayers();
-        break;
-    default:
-        // Chat, private messages, users, the configuration dialog, the game launch and the game's commands come
-        // with their subsystems; until then they do nothing.
-        break;
-    }
+    if (RunShellCommand(request->id, argument))
+        return;
+    const auto owner = m_CommandOwners.find(request->id);
+    if (owner != m_CommandOwners.end())
+        owner->second->OnCommand(request->id, argument);
+    // Any other id does nothing; the request is freed all the same.
 }
 
 void CMainController::OnExec() {

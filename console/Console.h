@@ -9,21 +9,9 @@
 #include <string>
 #include <vector>
 
-#pragma pack(push, 1)
-// One command of a command table.
-struct ConsoleCommand {
-    uint32_t id;
-    char name[32];
-    char help[128];
-};
-// One command ready to run; made by the interpreter, freed by whoever runs it.
-struct CommandRequest {
-    uint32_t id;
-    char args[256];
-};
-#pragma pack(pop)
-static_assert(sizeof(ConsoleCommand) == 164, "ConsoleCommand is a 164-byte packed record");
-static_assert(sizeof(CommandRequest) == 260, "CommandRequest is a 260-byte packed record");
+#include "base/CommandRecords.h"
+#include "base/Module.h"
+
 
 // Ids of the console's own commands.
 enum : uint32_t {
@@ -63,7 +51,7 @@ public:
 
 class CCommandEdit;
 
-class CConsole {
+class CConsole : public IConsoleWriter {
 public:
     // Deepest chain of command files that run each other; a deeper exec is refused.
     static constexpr int kMaxExecDepth = 16;
@@ -71,7 +59,7 @@ public:
     static constexpr size_t kMaxFileLine = 4096;
 
     CConsole();
-    ~CConsole();
+    ~CConsole() override;
     CConsole(const CConsole&) = delete;
     CConsole& operator=(const CConsole&) = delete;
 
@@ -79,9 +67,9 @@ public:
     int RegisterCommands(const ConsoleCommand* table, size_t count);
     void SetDefaultCommand(uint32_t id) { m_nDefaultCommand = id; }
 
-    int Write(const std::string& text);
-    void WriteLine(const std::string& text);
-    void WriteList(const std::vector<std::string>& list);
+    int Write(const std::string& text) override;
+    void WriteLine(const std::string& text) override;
+    void WriteList(const std::vector<std::string>& list) override;
 
     int Execute(const std::string& line);
     // 0 and the request filled; -1 when no name matches; -2 when a name matches but its argument does not fit

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "gamemon/GameDatagrams.h"
-#include "gamemon/NotifySocket.h"
+#include "network/NotifySocket.h"
 
 class CServerMonitor : public CSocketSink {
 public:

@@ -1,6 +1,9 @@
 // Resource and control ids of KVL_SE.exe (shared with the resource script and the test driver).
 #pragma once
 
+// The main window's caption, also the settings' application key and what a second copy looks for.
+#define KVL_MAIN_CAPTION "Korvalen SE"
+
 #define IDD_ABOUTBOX 100
 #define IDD_KVL_DIALOG 102
 #define IDD_CONFIG 104

@@ -3,20 +3,19 @@
 #include <winsock2.h>
 #include <windows.h>
 #include <commctrl.h>
-#include <iphlpapi.h>
 
 #include <cstring>
 #include <string>
-#include <vector>
 
-#include "app/LocalAddress.h"
 #include "app/win32/MainDlg.h"
+#include "base/AppContext.h"
+#include "network/win32/LocalAddressQuery.h"
 #include "res/resource.h"
+#include "widgets/win32/SystemTray.h"
 
 namespace {
 
-constexpr char kMainCaption[] = "Korvalen SE";
-constexpr char kTrayCaption[] = "Korvalen SE tray";
+constexpr char kMainCaption[] = KVL_MAIN_CAPTION;
 
 // FindWindow ignores case; the rule is an exact caption.
 HWND FindTopLevelByExactCaption(const char* caption) {
@@ -49,7 +48,7 @@ BOOL CALLBACK FindMainWindowChild(HWND child, LPARAM lParam) noexcept {
 HWND FindRunningCopy() {
     if (HWND window = FindTopLevelByExactCaption(kMainCaption))
         return window;
-    HWND holder = FindTopLevelByExactCaption(kTrayCaption);
+    HWND holder = FindTopLevelByExactCaption(TrayHolderCaption(kMainCaption).c_str());
     if (!holder)
         return nullptr;
     ChildSearch search;
@@ -57,52 +56,16 @@ HWND FindRunningCopy() {
     return search.found;
 }
 
-std::vector<std::string> ResolvedAddresses() {
-    std::vector<std::string> addresses;
-    char hostName[256] = {};
-    if (::gethostname(hostName, sizeof(hostName)) != 0)
-        return addresses;
-    const hostent* host = ::gethostbyname(hostName);
-    if (!host || host->h_addrtype != AF_INET || host->h_length != 4)
-        return addresses;
-    for (char** entry = host->h_addr_list; entry && *entry; ++entry) {
-        in_addr address{};
-        std::memcpy(&address, *entry, sizeof(address));
-        addresses.emplace_back(::inet_ntoa(address));
-    }
-    return addresses;
-}
-
-std::vector<std::string> InterfaceAddresses() {
-    std::vector<std::string> addresses;
-    ULONG size = 0;
-    if (::GetIpAddrTable(nullptr, &size, FALSE) != ERROR_INSUFFICIENT_BUFFER || size == 0)
-        return addresses;
-    std::vector<unsigned char> buffer(size);
-    auto* table = reinterpret_cast<MIB_IPADDRTABLE*>(buffer.data());
-    if (::GetIpAddrTable(table, &size, FALSE) != NO_ERROR)
-        return addresses;
-    for (DWORD i = 0; i < table->dwNumEntries; ++i) {
-        in_addr address{};
-        address.s_addr = table->table[i].dwAddr;
-        addresses.emplace_back(::inet_ntoa(address));
-    }
-    return addresses;
-}
-
-void DetermineLocalAddress() {
-    const std::string chosen = ChooseLocalAddress(ResolvedAddresses(), InterfaceAddresses());
-    const size_t length = chosen.size() < sizeof(LocalAddress) - 1 ? chosen.size() : sizeof(LocalAddress) - 1;
-    std::memcpy(LocalAddress, chosen.data(), length);
-    LocalAddress[length] = '\0';
-}
-
 }  // namespace
 
+// Owns what the whole program shares (the application context) and runs the main window with it.
 class CMainApp {
 public:
     // Always false: the process ends when this returns.
     bool InitInstance();
+
+private:
+    CAppContext m_Context;
 };
 
 bool CMainApp::InitInstance() {
@@ -126,23 +89,20 @@ bool CMainApp::InitInstance() {
         return false;
     }
 
-    DetermineLocalAddress();
+    m_Context.SetLocalAddress(DetermineLocalAddress());
 
     {
-        CMainDlg dialog;
+        CMainDlg dialog(m_Context);
         dialog.DoModal();
     }
     ::WSACleanup();
     return false;
 }
 
-namespace {
-CMainApp theApp;
-}
-
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     try {
-        theApp.InitInstance();
+        CMainApp app;
+        app.InitInstance();
     } catch (...) {
         // Nothing to report to: the window is gone; the process ends as it would have.
     }

@@ -5,17 +5,22 @@
 #include <commctrl.h>
 
 #include "app/AppSettings.h"
-#include "app/LocalAddress.h"
+#include "app/Subsystems.h"
+#include "base/TreeImages.h"
+#include "base/win32/WindowProc.h"
 #include "keyRelay.h"
 #include "res/resource.h"
 
 static_assert(WM_KEYRELAY_NOTIFY == KEYRELAY_NOTIFY_MESSAGE, "the hook library announces its reports with this");
 static_assert(WM_TRAY_NOTIFY == 0x800A && WM_ALREADY_RUNNING == 0x800B, "messages other copies and the shell use");
 static_assert(WM_CONSOLE_COMMAND == 0x40A, "the console's command message");
+static_assert(KEY_TAB == VK_TAB && KEY_ESCAPE == VK_ESCAPE && KEY_UP == VK_UP && KEY_RIGHT == VK_RIGHT &&
+                  KEY_DOWN == VK_DOWN && KEY_F5 == VK_F5,
+              "the command line's key codes are the platform's virtual keys");
 
 namespace {
 
-constexpr char kApplicationKey[] = "Korvalen SE";
+constexpr char kApplicationKey[] = KVL_MAIN_CAPTION;
 constexpr char kTrayTip[] = "KVL SE";
 constexpr UINT kBalloonSeconds = 10;
 
@@ -35,7 +40,9 @@ struct ButtonDecoration {
 
 }  // namespace
 
-CMainDlg::CMainDlg() : m_Controller(*this, m_Sockets, LocalAddress) {}
+CMainDlg::CMainDlg(CAppContext& context) : m_Context(context), m_Controller(*this, context) {
+    RegisterSubsystems(m_Controller, m_Context, PlatformServices{m_Sockets});
+}
 
 CMainDlg::~CMainDlg() {
     if (m_hWnd && ::IsWindow(m_hWnd))
@@ -44,7 +51,7 @@ CMainDlg::~CMainDlg() {
 
 int CMainDlg::DoModal() {
     HWND window = ::CreateDialogParamA(Instance(), MAKEINTRESOURCEA(IDD_KVL_DIALOG), nullptr,
-                                       &CMainDlg::DialogProc, reinterpret_cast<LPARAM>(this));
+                                       &ForwardDialogProc<CMainDlg>, reinterpret_cast<LPARAM>(this));
     if (!window)
         return -1;
     // Like a modal dialog box: shown even when its initialisation stopped before showing it.
@@ -68,8 +75,11 @@ int CMainDlg::DoModal() {
                 continue;
             ::TranslateMessage(&message);
             ::DispatchMessageA(&message);
-        } catch (...) {
+        } catch (const std::exception& fault) {
             // A fault in one message's handling must not end the program's only window.
+            ReportCaughtFault(kFaultName, &fault);
+        } catch (...) {
+            ReportCaughtFault(kFaultName, nullptr);
         }
     }
     if (m_hWnd && ::IsWindow(m_hWnd))
@@ -93,26 +103,6 @@ bool CMainDlg::PreTranslateMessage(MSG& message) {
         return true;
     default:
         return true;  // consumed, its action (if any) already taken
-    }
-}
-
-INT_PTR CALLBACK CMainDlg::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    try {
-        if (message == WM_INITDIALOG) {
-            ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, lParam);
-            reinterpret_cast<CMainDlg*>(lParam)->m_hWnd = hwnd;
-        }
-        auto* self = reinterpret_cast<CMainDlg*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-        if (!self)
-            return FALSE;
-        if (message == WM_NCDESTROY) {
-            ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-            self->m_hWnd = nullptr;
-            return FALSE;
-        }
-        return self->HandleMessage(message, wParam, lParam);
-    } catch (...) {
-        return FALSE;
     }
 }
 
@@ -162,8 +152,13 @@ INT_PTR CMainDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ALREADY_RUNNING:
         m_Tray.ShowTrayBalloon("Double-click to restore", "KVL already running", NIIF_INFO, kBalloonSeconds);
         return Result(0);
-    default:
+    default: {
+        // A subsystem's notification (hook reports, peer notices, registered messages), or nobody's.
+        intptr_t result = 0;
+        if (m_Controller.OnWindowMessage(WindowMessage{message, wParam, lParam}, result))
+            return Result(result);
         return FALSE;
+    }
     }
 }
 
@@ -175,7 +170,7 @@ BOOL CMainDlg::OnInitDialog() {
     m_Layout.Init(m_hWnd);
 
     // 2. Settings; values that cannot be read keep their defaults.
-    LoadSettings(AppSettings, kApplicationKey, m_SettingsStore);
+    LoadSettings(m_Context.Settings(), kApplicationKey, m_SettingsStore);
 
     // 3. Decorations.
     Decorate();
@@ -184,12 +179,18 @@ BOOL CMainDlg::OnInitDialog() {
     SetAnchors();
 
     // 5. Window placement, before the window is first shown.
-    PlacementText = AppSettings.WindowPlacement;
-    m_Layout.RestorePlacement(PlacementText);
+    m_Context.PlacementText() = m_Context.Settings().WindowPlacement;
+    m_Layout.RestorePlacement(m_Context.PlacementText());
 
     // 6. Tray icon; without it nothing else starts.
-    if (!m_Tray.Create(m_hWnd, WM_TRAY_NOTIFY, kTrayTip, m_hSmallIcon.Get(), IDR_TRAYMENU, false, nullptr, nullptr, 0,
-                       kBalloonSeconds))
+    TrayIconParams tray;
+    tray.parent = m_hWnd;
+    tray.callbackMessage = WM_TRAY_NOTIFY;
+    tray.tooltip = kTrayTip;
+    tray.icon = m_hSmallIcon.Get();
+    tray.id = IDR_TRAYMENU;
+    tray.balloonSeconds = kBalloonSeconds;
+    if (!m_Tray.Create(tray))
         return TRUE;
 
     // 7. Status tree images.
@@ -264,14 +265,10 @@ void CMainDlg::SetAnchors() {
 }
 
 void CMainDlg::BuildTreeImages() {
-    static const int icons[] = {IDR_MAINFRAME, IDI_GAME_WAITING, IDI_GAME_RUNNING, IDI_ADDRESS, IDI_MAP,
-                                IDI_TYPE, IDI_ROOT_GAMES, IDI_ROOT_WAITING, IDI_IDLE_PLAYER, IDI_STATUS,
-                                IDI_ROOT_USERS, IDI_USER_IDLE, IDI_USER_RUNNING, IDI_USER_ACTIVE, IDI_SIGN};
-    static_assert(sizeof(icons) / sizeof(icons[0]) == 15, "the tree's image indexes 0 to 14");
     m_TreeImages.Reset(::ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 1, 0));
     if (!m_TreeImages)
         return;
-    for (int id : icons) {
+    for (int id : kTreeImageIcons) {
         CIconHandle icon(LoadIconSized(id, 16));
         ::ImageList_AddIcon(m_TreeImages.Get(), icon.Get());
     }
@@ -283,10 +280,10 @@ void CMainDlg::OnDestroy() {
     // Timers first: nothing may fire into a window that is going away.
     m_Controller.Shutdown();
     // The layout support's last step: the placement, only if it can be read.
-    m_Layout.StorePlacement(PlacementText);
+    m_Layout.StorePlacement(m_Context.PlacementText());
     m_Layout.RemoveAllAnchors();
-    AppSettings.WindowPlacement = PlacementText;
-    SaveSettings(AppSettings, kApplicationKey, m_SettingsStore);
+    m_Context.Settings().WindowPlacement = m_Context.PlacementText();
+    SaveSettings(m_Context.Settings(), kApplicationKey, m_SettingsStore);
 }
 
 void CMainDlg::OnCommand(int id, int code) {
@@ -311,10 +308,14 @@ void CMainDlg::OnCommand(int id, int code) {
         EndDialog(IDCANCEL);
         break;
     case IDC_LAUNCH:
+        LaunchGame();
+        break;
     case IDC_CONFIGURE:
+        Configure();
+        break;
     case IDC_HELP:
     default:
-        // Launching the game and the configuration dialog are not part of this build; Help has no action.
+        // Help has no action.
         break;
     }
 }
@@ -371,6 +372,14 @@ void CMainDlg::EndDialog(int result) {
     m_bEnded = true;
     if (m_hWnd)
         ::PostMessageA(m_hWnd, WM_NULL, 0, 0);
+}
+
+void CMainDlg::LaunchGame() {
+    // Launching the game comes with the window's tray and configuration support.
+}
+
+void CMainDlg::Configure() {
+    // The configuration dialog comes with the window's tray and configuration support.
 }
 
 void CMainDlg::SendConsoleCommand(std::unique_ptr<CommandRequest> request) {

@@ -11,17 +11,18 @@
 #include "app/MainController.h"
 #include "app/win32/RegistryStore.h"
 #include "app/win32/TreeViewAdapter.h"
+#include "base/AppContext.h"
+#include "base/win32/WinHandle.h"
 #include "console/win32/CommandEditBox.h"
 #include "console/win32/EditOutputPane.h"
-#include "gamemon/win32/WinsockSockets.h"
+#include "network/win32/WinsockSockets.h"
 #include "widgets/win32/IconButton.h"
 #include "widgets/win32/ResizableLayout.h"
 #include "widgets/win32/SystemTray.h"
-#include "widgets/win32/WinHandle.h"
 
 class CMainDlg : public IMainView, public IConsoleOwner {
 public:
-    CMainDlg();
+    explicit CMainDlg(CAppContext& context);
     ~CMainDlg() override;
     CMainDlg(const CMainDlg&) = delete;
     CMainDlg& operator=(const CMainDlg&) = delete;
@@ -35,13 +36,19 @@ public:
     void EnableRefreshButton(bool enable) override;
     void SetTrayTip(const std::string& text) override;
     void EndDialog(int result) override;
+    void LaunchGame() override;
+    void Configure() override;
 
     // IConsoleOwner
     void SendConsoleCommand(std::unique_ptr<CommandRequest> request) override;
 
-private:
-    static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    // The dialog procedure's forwarding (see ForwardDialogProc).
+    static constexpr const char* kFaultName = "main window";
+    void OnAttach(HWND hwnd) { m_hWnd = hwnd; }
+    void OnDetach() { m_hWnd = nullptr; }
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+private:
     // Returns a message's result from the dialog procedure.
     INT_PTR Result(LRESULT value);
 
@@ -62,6 +69,7 @@ private:
     bool m_bEnded = false;
     int m_nResult = 0;
 
+    CAppContext& m_Context;
     CIconHandle m_hIcon;
     CIconHandle m_hSmallIcon;
     CRegistryStore m_SettingsStore;

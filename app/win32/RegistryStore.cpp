@@ -8,14 +8,8 @@ namespace {
 constexpr char kCompanyKey[] = "Nimbrel";
 }
 
-CRegistryKey::CRegistryKey(HKEY software, HKEY company, HKEY application)
-    : m_hSoftware(software), m_hCompany(company), m_hApplication(application) {}
-
-CRegistryKey::~CRegistryKey() {
-    ::RegCloseKey(m_hApplication);
-    ::RegCloseKey(m_hCompany);
-    ::RegCloseKey(m_hSoftware);
-}
+CRegistryKey::CRegistryKey(CRegistryKeyHandle software, CRegistryKeyHandle company, CRegistryKeyHandle application)
+    : m_hSoftware(std::move(software)), m_hCompany(std::move(company)), m_hApplication(std::move(application)) {}
 
 bool CRegistryKey::QueryValue(const char* name, uint8_t* buffer, uint32_t& size, uint32_t& type) {
     // Query into our own buffer: RegQueryValueExA may write into the caller's buffer even when the value does not
@@ -23,7 +17,7 @@ bool CRegistryKey::QueryValue(const char* name, uint8_t* buffer, uint32_t& size,
     std::vector<uint8_t> scratch(size ? size : 1);
     DWORD length = size;
     DWORD valueType = REG_NONE;
-    const LONG result = ::RegQueryValueExA(m_hApplication, name, nullptr, &valueType, scratch.data(), &length);
+    const LONG result = ::RegQueryValueExA(m_hApplication.Get(), name, nullptr, &valueType, scratch.data(), &length);
     if (result != ERROR_SUCCESS) {
         if (result == ERROR_MORE_DATA)
             size = length;
@@ -39,26 +33,23 @@ bool CRegistryKey::QueryValue(const char* name, uint8_t* buffer, uint32_t& size,
 }
 
 void CRegistryKey::SetValue(const char* name, uint32_t type, const uint8_t* data, uint32_t size) {
-    ::RegSetValueExA(m_hApplication, name, 0, type, data, size);
+    ::RegSetValueExA(m_hApplication.Get(), name, 0, type, data, size);
 }
 
 std::unique_ptr<ISettingsKey> CRegistryStore::OpenApplicationKey(const std::string& applicationKey) {
-    HKEY software = nullptr;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, KEY_READ | KEY_WRITE, &software) != ERROR_SUCCESS)
+    // Each key is owned as soon as it is open, so a failed step closes what was opened before it.
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, KEY_READ | KEY_WRITE, &key) != ERROR_SUCCESS)
         return nullptr;
-    HKEY company = nullptr;
+    CRegistryKeyHandle software(key);
     DWORD disposition = 0;
-    if (::RegCreateKeyExA(software, kCompanyKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE, nullptr,
-                          &company, &disposition) != ERROR_SUCCESS) {
-        ::RegCloseKey(software);
+    if (::RegCreateKeyExA(software.Get(), kCompanyKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE,
+                          nullptr, &key, &disposition) != ERROR_SUCCESS)
         return nullptr;
-    }
-    HKEY application = nullptr;
-    if (::RegCreateKeyExA(company, applicationKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE,
-                          nullptr, &application, &disposition) != ERROR_SUCCESS) {
-        ::RegCloseKey(company);
-        ::RegCloseKey(software);
+    CRegistryKeyHandle company(key);
+    if (::RegCreateKeyExA(company.Get(), applicationKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                          KEY_READ | KEY_WRITE, nullptr, &key, &disposition) != ERROR_SUCCESS)
         return nullptr;
-    }
-    return std::make_unique<CRegistryKey>(software, company, application);
+    CRegistryKeyHandle application(key);
+    return std::make_unique<CRegistryKey>(std::move(software), std::move(company), std::move(application));
 }

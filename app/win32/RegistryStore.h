@@ -5,22 +5,20 @@
 #include <windows.h>
 
 #include "app/AppSettings.h"
+#include "base/win32/WinHandle.h"
 
 class CRegistryKey : public ISettingsKey {
 public:
-    // Takes the three opened keys; closes them application key first.
-    CRegistryKey(HKEY software, HKEY company, HKEY application);
-    ~CRegistryKey() override;
-    CRegistryKey(const CRegistryKey&) = delete;
-    CRegistryKey& operator=(const CRegistryKey&) = delete;
+    // Takes the three opened keys; they close application key first (members go in reverse order).
+    CRegistryKey(CRegistryKeyHandle software, CRegistryKeyHandle company, CRegistryKeyHandle application);
 
     bool QueryValue(const char* name, uint8_t* buffer, uint32_t& size, uint32_t& type) override;
     void SetValue(const char* name, uint32_t type, const uint8_t* data, uint32_t size) override;
 
 private:
-    HKEY m_hSoftware;
-    HKEY m_hCompany;
-    HKEY m_hApplication;
+    CRegistryKeyHandle m_hSoftware;
+    CRegistryKeyHandle m_hCompany;
+    CRegistryKeyHandle m_hApplication;
 };
 
 class CRegistryStore : public ISettingsStore {

@@ -5,9 +5,12 @@
 
 #include <vector>
 
+#include "base/win32/WindowProc.h"
+
 namespace {
 constexpr UINT_PTR kSubclassId = 1;
-}
+const SUBCLASSPROC kSubclassProc = &ForwardSubclassProc<CCommandEditBox, kSubclassId>;
+}  // namespace
 
 CCommandEditBox::~CCommandEditBox() { Detach(); }
 
@@ -17,13 +20,13 @@ bool CCommandEditBox::Attach(HWND edit, CCommandEdit& model) {
         return false;
     m_hEdit = edit;
     m_pModel = &model;
-    return ::SetWindowSubclass(edit, &CCommandEditBox::SubclassProc, kSubclassId,
+    return ::SetWindowSubclass(edit, kSubclassProc, kSubclassId,
                                reinterpret_cast<DWORD_PTR>(this)) != FALSE;
 }
 
 void CCommandEditBox::Detach() {
     if (m_hEdit && ::IsWindow(m_hEdit))
-        ::RemoveWindowSubclass(m_hEdit, &CCommandEditBox::SubclassProc, kSubclassId);
+        ::RemoveWindowSubclass(m_hEdit, kSubclassProc, kSubclassId);
     m_hEdit = nullptr;
     m_pModel = nullptr;
 }
@@ -51,26 +54,18 @@ void CCommandEditBox::SetSel(int start, int end) {
     ::SendMessageA(m_hEdit, EM_SCROLLCARET, 0, 0);
 }
 
-LRESULT CALLBACK CCommandEditBox::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                               DWORD_PTR data) noexcept {
-    try {
-        if (message == WM_NCDESTROY) {
-            auto* self = reinterpret_cast<CCommandEditBox*>(data);
-            ::RemoveWindowSubclass(hwnd, &CCommandEditBox::SubclassProc, kSubclassId);
-            if (self && self->m_hEdit == hwnd)
-                self->m_hEdit = nullptr;
-            return ::DefSubclassProc(hwnd, message, wParam, lParam);
-        }
-        if (message == WM_CHAR) {
-            // The control inserts the character first; completion then works on the text that includes it.
-            const LRESULT result = ::DefSubclassProc(hwnd, message, wParam, lParam);
-            auto* self = reinterpret_cast<CCommandEditBox*>(data);
-            if (self && self->m_pModel)
-                self->m_pModel->CompleteWord(static_cast<int>(static_cast<unsigned char>(wParam)));
-            return result;
-        }
-    } catch (...) {
-        return 0;
+void CCommandEditBox::OnControlDestroyed(HWND hwnd) {
+    if (m_hEdit == hwnd)
+        m_hEdit = nullptr;
+}
+
+LRESULT CCommandEditBox::HandleSubclassMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CHAR) {
+        // The control inserts the character first; completion then works on the text that includes it.
+        const LRESULT result = ::DefSubclassProc(hwnd, message, wParam, lParam);
+        if (m_pModel)
+            m_pModel->CompleteWord(static_cast<int>(static_cast<unsigned char>(wParam)));
+        return result;
     }
     return ::DefSubclassProc(hwnd, message, wParam, lParam);
 }

@@ -24,9 +24,11 @@ public:
     void SetText(const std::string& text) override;
     void SetSel(int start, int end) override;
 
+    static constexpr const char* kFaultName = "command line";
+    LRESULT HandleSubclassMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    void OnControlDestroyed(HWND hwnd);
+
 private:
-    static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                         DWORD_PTR data) noexcept;
 
     HWND m_hEdit = nullptr;
     CCommandEdit* m_pModel = nullptr;

@@ -8,9 +8,12 @@
 
 #include <commctrl.h>
 
+#include "base/win32/WindowProc.h"
+
 namespace {
 constexpr UINT_PTR kSubclassId = 1;
 constexpr UINT_PTR kFlushTimer = 0x4B56;  // a timer of the edit control itself, not of the main window
+const SUBCLASSPROC kSubclassProc = &ForwardSubclassProc<CEditOutputPane, kSubclassId>;
 
 bool ReadsText(UINT message) {
     switch (message) {
@@ -38,13 +41,13 @@ void CEditOutputPane::Attach(HWND edit) {
     if (!edit)
         return;
     ::SendMessageA(edit, EM_SETLIMITTEXT, 0, 0);  // 0: as much as the control can hold
-    ::SetWindowSubclass(edit, &CEditOutputPane::SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+    ::SetWindowSubclass(edit, kSubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
 }
 
 void CEditOutputPane::Detach() {
     if (m_hEdit && ::IsWindow(m_hEdit)) {
         ::KillTimer(m_hEdit, kFlushTimer);
-        ::RemoveWindowSubclass(m_hEdit, &CEditOutputPane::SubclassProc, kSubclassId);
+        ::RemoveWindowSubclass(m_hEdit, kSubclassProc, kSubclassId);
     }
     m_hEdit = nullptr;
     m_bFlushArmed = false;
@@ -85,28 +88,21 @@ void CEditOutputPane::SetAllText(const std::string& text) {
     ::SendMessageA(m_hEdit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-LRESULT CALLBACK CEditOutputPane::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                               DWORD_PTR data) noexcept {
-    try {
-        auto* self = reinterpret_cast<CEditOutputPane*>(data);
-        if (message == WM_NCDESTROY) {
-            ::RemoveWindowSubclass(hwnd, &CEditOutputPane::SubclassProc, kSubclassId);
-            if (self && self->m_hEdit == hwnd) {
-                self->m_hEdit = nullptr;
-                self->m_bFlushArmed = false;
-            }
-            return ::DefSubclassProc(hwnd, message, wParam, lParam);
+void CEditOutputPane::OnControlDestroyed(HWND hwnd) {
+    if (m_hEdit == hwnd) {
+        m_hEdit = nullptr;
+        m_bFlushArmed = false;
+    }
+}
+
+LRESULT CEditOutputPane::HandleSubclassMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (m_hEdit == hwnd) {
+        if (message == WM_TIMER && wParam == kFlushTimer) {
+            Flush();
+            return 0;
         }
-        if (self && self->m_hEdit == hwnd) {
-            if (message == WM_TIMER && wParam == kFlushTimer) {
-                self->Flush();
-                return 0;
-            }
-            if (ReadsText(message))
-                self->Flush();
-        }
-    } catch (...) {
-        return 0;
+        if (ReadsText(message))
+            Flush();
     }
     return ::DefSubclassProc(hwnd, message, wParam, lParam);
 }

@@ -22,11 +22,13 @@ public:
     void AppendText(const std::string& text) override;
     void SetAllText(const std::string& text) override;
 
+    static constexpr const char* kFaultName = "console output pane";
+    LRESULT HandleSubclassMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    void OnControlDestroyed(HWND hwnd);
+
 private:
     void Flush();
     void Detach();
-    static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                         DWORD_PTR data) noexcept;
 
     HWND m_hEdit = nullptr;
     // Text written since the control was last brought up to date.

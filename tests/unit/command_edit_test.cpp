@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/Subsystems.h"
 #include "console/CommandEdit.h"
 #include "console/CommandTables.h"
 
@@ -58,7 +59,7 @@ protected:
     {
         for (const ConsoleCommand& c : BuiltinCommands)
             ASSERT_TRUE(m_Edit.AddKeyword("/" + std::string(c.name)));
-        for (const ConsoleCommand& c : MainCommands)
+        for (const ConsoleCommand& c : MainCommandTable())
             ASSERT_TRUE(m_Edit.AddKeyword("/" + std::string(c.name)));
     }
     // Types the keys ('\b' is Backspace) into the box as the user would, completing after each.

@@ -10,11 +10,19 @@
 #include <string>
 #include <vector>
 
+#include "app/ShellCommands.h"
+#include "app/Subsystems.h"
+#include "assistant/GameCommands.h"
 #include "console/CommandEdit.h"
 #include "console/CommandTables.h"
 #include "console/Console.h"
+#include "gamemon/GameMonitorModule.h"
+#include "peer/PeerCommands.h"
 
 namespace fs = std::filesystem;
+
+// The main command table as the program registers it: every subsystem's rows, by id.
+static const std::vector<ConsoleCommand> MainCommands = MainCommandTable();
 
 namespace {
 
@@ -96,7 +104,7 @@ protected:
     void SetUp() override
     {
         ASSERT_EQ(m_Console.Init(&m_Owner, &m_Edit, &m_Pane, &m_Overlay), 0);
-        ASSERT_EQ(m_Console.RegisterCommands(MainCommands, 19), 0);
+        ASSERT_EQ(m_Console.RegisterCommands(MainCommands.data(), MainCommands.size()), 0);
         m_Console.SetDefaultCommand(CMD_A);
     }
     void TearDown() override { EXPECT_EQ(m_Pane.m_Text, m_Console.Log()) << "pane and log differ"; }
@@ -182,7 +190,8 @@ TEST(ConsoleTables, BuiltinCommandsByteForByte)
 
 TEST(ConsoleTables, MainCommandsByteForByte)
 {
-    ExpectTable(MainCommands,
+    ASSERT_EQ(MainCommands.size(), 19u);
+    ExpectTable(MainCommands.data(),
                 {
                     {0, "a", "Broadcasts message\r\nSyntax: /a [message]"},
                     {1, "quit", "Terminates program"},

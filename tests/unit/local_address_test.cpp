@@ -1,7 +1,7 @@
 // The choice of the address both sockets bind to.
 #include <gtest/gtest.h>
 
-#include "app/LocalAddress.h"
+#include "network/LocalAddress.h"
 
 TEST(LocalAddress, ChoiceAmongResolverAndInterfaces) {
     struct Case {

@@ -6,8 +6,10 @@
 #include <functional>
 #include <map>
 
-#include "app/AppSettings.h"
 #include "app/MainController.h"
+#include "app/Subsystems.h"
+#include "base/TreeImages.h"
+#include "gamemon/GameMonitorModule.h"
 #include "tests/unit/FakeTreeView.h"
 #include "tests/unit/GameDatagramBuilder.h"
 
@@ -40,6 +42,10 @@ public:
     }
     std::function<void()> onTip;  // runs inside the tray update, as a sent message handled during it would
     void EndDialog(int result) override { endedWith = result; }
+    void LaunchGame() override { ++launches; }
+    void Configure() override { ++configures; }
+    int launches = 0;
+    int configures = 0;
 };
 
 class LanSocket;
@@ -122,8 +128,12 @@ public:
 class MainControllerTest : public ::testing::Test, public IConsoleOwner {
 protected:
     void SetUp() override {
-        AppSettings = SettingsRecord();
-        AppSettings.RefreshAuto = 0;
+        context.Settings().RefreshAuto = 0;
+        RegisterSubsystems(controller, context, PlatformServices{lan});
+        for (const auto& module : controller.Modules())
+            if (auto* games = dynamic_cast<CGameMonitorModule*>(module.get()))
+                monitor = &games->ServerMonitor();
+        ASSERT_NE(monitor, nullptr);
     }
     void SendConsoleCommand(std::unique_ptr<CommandRequest> request) override {
         controller.OnConsoleCommand(std::move(request));
@@ -148,7 +158,10 @@ protected:
     FakePane pane;
     FakeBox box;
     FakeTreeView tree;
-    CMainController controller{view, lan, "10.77.0.2"};
+    CAppContext context{"10.77.0.2"};
+    CMainController controller{view, context};
+    CServerMonitor* monitor = nullptr;
+    SettingsRecord& AppSettings = context.Settings();
 };
 
 TEST_F(MainControllerTest, BannerIsWrittenByteForByte) {
@@ -172,7 +185,7 @@ TEST_F(MainControllerTest, AutomaticRefreshStartsAtOnceWithItsTimers) {
     Start();
     EXPECT_EQ(view.timerLog, (std::vector<std::string>{"set 1000 7000", "set 2000 1500", "set 3000 1000"}));
     EXPECT_NE(controller.AutoRefreshTimer(), 0u);
-    EXPECT_TRUE(controller.ServerMonitor().IsRefreshing());
+    EXPECT_TRUE((*monitor).IsRefreshing());
     EXPECT_EQ(lan.sends, 1);
     EXPECT_EQ(lan.boundTo, "10.77.0.2:6111");
     EXPECT_FALSE(view.refreshEnabled);
@@ -194,7 +207,7 @@ TEST_F(MainControllerTest, ARefreshEndsOnItsTimerWithTreeTipAndButton) {
     lan.Deliver(AdvertBytes("Ladder", "Plains", 2, 8, 0), "10.77.0.5");
     lan.Deliver(IdleSearchBytes(), "10.77.0.6");
     controller.OnTimer(TIMER_REFRESH_DONE);
-    EXPECT_FALSE(controller.ServerMonitor().IsRefreshing());
+    EXPECT_FALSE((*monitor).IsRefreshing());
     EXPECT_EQ(view.timers.count(TIMER_REFRESH_DONE), 0u);
     EXPECT_TRUE(view.refreshEnabled);
     EXPECT_EQ(view.tip, "Servers: 1, Waiting: 1, Users: 0");
@@ -287,10 +300,10 @@ TEST_F(MainControllerTest, ARefreshStartedWhileTheLastOneFinishesKeepsItsTimer) 
         }
     };
     controller.OnTimer(TIMER_REFRESH_DONE);
-    EXPECT_TRUE(controller.ServerMonitor().IsRefreshing());
+    EXPECT_TRUE((*monitor).IsRefreshing());
     ASSERT_EQ(view.timers.count(TIMER_REFRESH_DONE), 1u) << "the new refresh must still end on its timer";
     controller.OnTimer(TIMER_REFRESH_DONE);
-    EXPECT_FALSE(controller.ServerMonitor().IsRefreshing());
+    EXPECT_FALSE((*monitor).IsRefreshing());
     EXPECT_TRUE(view.refreshEnabled);
 }
 
@@ -385,7 +398,7 @@ TEST_F(MainControllerTest, ShutdownKillsTheTimersButLeavesARefreshRunning) {
     controller.Shutdown();
     EXPECT_EQ(view.timers.count(TIMER_AUTO_REFRESH), 0u);
     EXPECT_EQ(view.timers.count(TIMER_GAME_WATCH), 0u);
-    EXPECT_TRUE(controller.ServerMonitor().IsRefreshing());
+    EXPECT_TRUE((*monitor).IsRefreshing());
 }
 
 }  // namespace

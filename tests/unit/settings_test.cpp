@@ -4,6 +4,7 @@
 #include <map>
 
 #include "app/AppSettings.h"
+#include "widgets/Placement.h"
 
 namespace {
 

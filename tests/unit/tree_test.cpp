@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/KVLTreeCtrl.h"
+#include "base/TreeImages.h"
 #include "tests/unit/FakeTreeView.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "widgets/win32/WinHandle.h"
+#include "base/win32/WinHandle.h"
 
 // One tool-tip window serving several controls of a dialog.
 class CToolTips {

@@ -1,7 +1,7 @@
 // Layout support of a resizable dialog: anchored controls, the minimum size, and the window placement text.
 #include "widgets/win32/ResizableLayout.h"
 
-#include "app/AppSettings.h"
+#include "widgets/Placement.h"
 
 void CResizableLayout::Init(HWND window) {
     m_hWnd = window;

@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "base/win32/WindowProc.h"
+
 namespace {
 
 constexpr char kTrayWindowClass[] = "KVLSystemTray";
@@ -57,25 +59,18 @@ BOOL CALLBACK TrayChildProc(HWND child, LPARAM lParam) noexcept {
 CSystemTray::~CSystemTray() {
     DeleteIcon();
     // The window outlives this object's fields by a moment while it is destroyed: let it forget us first.
-    if (m_TrayWindow)
-        ::SetWindowLongPtrA(m_TrayWindow.Get(), GWLP_USERDATA, 0);
+    DetachWindowOwner(m_TrayWindow.Get());
 }
+
+std::string TrayHolderCaption(const char* windowCaption) { return std::string(windowCaption) + " tray"; }
 
 bool CSystemTray::RegisterWindowClass() {
-    WNDCLASSEXA existing{};
-    existing.cbSize = sizeof(existing);
-    if (::GetClassInfoExA(ModuleInstance(), kTrayWindowClass, &existing))
-        return true;
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = &CSystemTray::WindowProc;
-    wc.hInstance = ModuleInstance();
-    wc.lpszClassName = kTrayWindowClass;
-    return ::RegisterClassExA(&wc) != 0;
+    return RegisterClassOnce(kTrayWindowClass, &ForwardWindowProc<CSystemTray>);
 }
 
-bool CSystemTray::Create(HWND parent, UINT callbackMessage, const char* tooltip, HICON icon, UINT id, bool hidden,
-                         const char* balloonText, const char* balloonTitle, DWORD balloonIcon, UINT balloonSeconds) {
+bool CSystemTray::Create(const TrayIconParams& params) {
+    HWND parent = params.parent;
+    const bool hidden = params.hidden;
     const OSVERSIONINFOA version = SystemVersion();
     m_bEnabled = version.dwMajorVersion >= 4;
     if (!m_bEnabled)
@@ -95,18 +90,18 @@ bool CSystemTray::Create(HWND parent, UINT callbackMessage, const char* tooltip,
     m_Data = NOTIFYICONDATAA{};
     m_Data.cbSize = NOTIFYICONDATAA_V2_SIZE;
     m_Data.hWnd = parent ? parent : m_TrayWindow.Get();
-    m_Data.uID = id;
-    m_Data.hIcon = icon;
-    m_Data.uCallbackMessage = callbackMessage;
+    m_Data.uID = params.id;
+    m_Data.hIcon = params.icon;
+    m_Data.uCallbackMessage = params.callbackMessage;
     m_Data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    CopyText(m_Data.szTip, tooltip, kMaxTooltip);
+    CopyText(m_Data.szTip, params.tooltip, kMaxTooltip);
 
-    if (m_bBalloonCapable && balloonText) {
+    if (m_bBalloonCapable && params.balloonText) {
         m_Data.uFlags |= NIF_INFO;
-        CopyText(m_Data.szInfo, balloonText, kMaxBalloonText);
-        CopyText(m_Data.szInfoTitle, balloonTitle, kMaxBalloonTitle);
-        m_Data.uTimeout = balloonSeconds * 1000;
-        m_Data.dwInfoFlags = balloonIcon;
+        CopyText(m_Data.szInfo, params.balloonText, kMaxBalloonText);
+        CopyText(m_Data.szInfoTitle, params.balloonTitle, kMaxBalloonTitle);
+        m_Data.uTimeout = params.balloonSeconds * 1000;
+        m_Data.dwInfoFlags = params.balloonIcon;
     }
     if (m_bBalloonCapable && hidden) {
         m_Data.uFlags = NIF_STATE;
@@ -226,11 +221,8 @@ void CSystemTray::EnsureHiddenOwner(HWND window) {
     // Its title is what a second copy of the program looks for while this one lives in the tray.
     char caption[256] = {};
     ::GetWindowTextA(window, caption, sizeof(caption));
-    char title[sizeof(caption) + 8] = {};
-    std::strcpy(title, caption);
-    std::strcat(title, " tray");
-    m_HiddenOwner.Reset(::CreateWindowExA(0, kTrayWindowClass, title, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                          ModuleInstance(), nullptr));
+    m_HiddenOwner.Reset(::CreateWindowExA(0, kTrayWindowClass, TrayHolderCaption(caption).c_str(), WS_POPUP, 0, 0, 0,
+                                          0, nullptr, nullptr, ModuleInstance(), nullptr));
 }
 
 // The caption flies between the window and the tray area, when the system's minimise animation is on.
@@ -268,20 +260,6 @@ void CSystemTray::RestoreFromTray(HWND window) {
         ::SetActiveWindow(m_HiddenOwner.Get());
     ::SetActiveWindow(window);
     ::SetForegroundWindow(window);
-}
-
-LRESULT CALLBACK CSystemTray::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    try {
-        if (message == WM_NCCREATE) {
-            auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-            ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-        }
-        auto* self = reinterpret_cast<CSystemTray*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-        if (self)
-            return self->HandleMessage(hwnd, message, wParam, lParam);
-    } catch (...) {
-    }
-    return ::DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
 LRESULT CSystemTray::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

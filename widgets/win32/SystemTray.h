@@ -5,10 +5,30 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "widgets/win32/WinHandle.h"
+#include <string>
+
+#include "base/win32/WinHandle.h"
 
 // The record as the shell of Windows 2000/XP knows it: the balloon fields, no GUID.
 static_assert(NOTIFYICONDATAA_V2_SIZE == 488, "the tray record is the 488-byte form");
+
+// The caption of the hidden window that holds a window parked in the tray: the window's caption and " tray". A
+// second copy of the program looks for it to find the first one.
+std::string TrayHolderCaption(const char* windowCaption);
+
+// How the icon is made.
+struct TrayIconParams {
+    HWND parent = nullptr;  // receives the callback messages and the menu's commands; the tray's own window if null
+    UINT callbackMessage = 0;
+    const char* tooltip = "";
+    HICON icon = nullptr;  // stays the caller's
+    UINT id = 0;           // also the id of the context menu resource
+    bool hidden = false;
+    const char* balloonText = nullptr;  // a balloon shown with the icon; none if null
+    const char* balloonTitle = nullptr;
+    DWORD balloonIcon = 0;
+    UINT balloonSeconds = 10;
+};
 
 class CSystemTray {
 public:
@@ -21,12 +41,10 @@ public:
     CSystemTray(const CSystemTray&) = delete;
     CSystemTray& operator=(const CSystemTray&) = delete;
 
-    // Adds the icon. parent receives the callback messages (the tray's own hidden window when null) and is the
-    // window the menu commands go to. The icon handle stays the caller's. False when the notification area is not
-    // supported or the icon could not be added.
-    [[nodiscard]] bool Create(HWND parent, UINT callbackMessage, const char* tooltip, HICON icon, UINT id, bool hidden,
-                              const char* balloonText, const char* balloonTitle, DWORD balloonIcon,
-                              UINT balloonSeconds);
+    static constexpr const char* kFaultName = "tray icon";
+
+    // Adds the icon. False when the notification area is not supported or the icon could not be added.
+    [[nodiscard]] bool Create(const TrayIconParams& params);
     bool SetTooltip(const char* text);
     bool ShowTrayBalloon(const char* text, const char* title, DWORD iconKind, UINT seconds);
     bool DeleteIcon();
@@ -48,9 +66,9 @@ public:
     const char* Tooltip() const { return m_Data.szTip; }
     HWND HiddenOwner() const { return m_HiddenOwner.Get(); }
 
-private:
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+private:
     static bool RegisterWindowClass();
     HWND TargetWindow() const { return m_hTargetWnd ? m_hTargetWnd : m_hMainWnd; }
     void EnsureHiddenOwner(HWND window);

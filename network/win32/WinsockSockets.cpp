@@ -1,7 +1,9 @@
 // Winsock UDP sockets whose receive readiness arrives as a window message (WSAAsyncSelect) on the UI thread.
-#include "gamemon/win32/WinsockSockets.h"
+#include "network/win32/WinsockSockets.h"
 
 #include <cstring>
+
+#include "base/win32/WindowProc.h"
 
 namespace {
 
@@ -72,32 +74,16 @@ int CWinsockSocket::ReceiveFrom(uint8_t* buffer, size_t capacity, std::string& f
     return received;
 }
 
-CWinsockFactory::~CWinsockFactory() {
-    if (m_Window)
-        ::SetWindowLongPtrA(m_Window.Get(), GWLP_USERDATA, 0);
-}
+CWinsockFactory::~CWinsockFactory() { DetachWindowOwner(m_Window.Get()); }
 
 bool CWinsockFactory::EnsureWindow() {
     if (m_Window)
         return true;
-    HINSTANCE instance = ::GetModuleHandleA(nullptr);
-    WNDCLASSEXA existing{};
-    existing.cbSize = sizeof(existing);
-    if (!::GetClassInfoExA(instance, kNotifyWindowClass, &existing)) {
-        WNDCLASSEXA wc{};
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = &CWinsockFactory::WindowProc;
-        wc.hInstance = instance;
-        wc.lpszClassName = kNotifyWindowClass;
-        if (!::RegisterClassExA(&wc))
-            return false;
-    }
-    m_Window.Reset(::CreateWindowExA(0, kNotifyWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance,
-                                     nullptr));
-    if (!m_Window)
+    if (!RegisterClassOnce(kNotifyWindowClass, &ForwardWindowProc<CWinsockFactory>))
         return false;
-    ::SetWindowLongPtrA(m_Window.Get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    return true;
+    m_Window.Reset(::CreateWindowExA(0, kNotifyWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                     ::GetModuleHandleA(nullptr), this));
+    return static_cast<bool>(m_Window);
 }
 
 constexpr int kReceiveBufferBytes = 1 << 20;
@@ -131,15 +117,9 @@ void CWinsockFactory::OnSocketNotify(SOCKET handle, LPARAM event) {
     it->second->Notify();
 }
 
-LRESULT CALLBACK CWinsockFactory::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    try {
-        if (message == WM_SOCKET_NOTIFY) {
-            auto* self = reinterpret_cast<CWinsockFactory*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-            if (self)
-                self->OnSocketNotify(static_cast<SOCKET>(wParam), lParam);
-            return 0;
-        }
-    } catch (...) {
+LRESULT CWinsockFactory::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_SOCKET_NOTIFY) {
+        OnSocketNotify(static_cast<SOCKET>(wParam), lParam);
         return 0;
     }
     return ::DefWindowProcA(hwnd, message, wParam, lParam);

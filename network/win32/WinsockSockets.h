@@ -7,8 +7,8 @@
 #include <map>
 #include <memory>
 
-#include "gamemon/NotifySocket.h"
-#include "widgets/win32/WinHandle.h"
+#include "network/NotifySocket.h"
+#include "base/win32/WinHandle.h"
 
 class CWinsockFactory;
 
@@ -42,11 +42,13 @@ public:
 
     std::unique_ptr<CNotifySocket> CreateUdpSocket() override;
 
+    static constexpr const char* kFaultName = "socket notifications";
+    LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
 private:
     friend class CWinsockSocket;
     void Forget(SOCKET handle) { m_Sockets.erase(handle); }
     bool EnsureWindow();
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     void OnSocketNotify(SOCKET handle, LPARAM event);
 
     CWindowHandle m_Window;

@@ -4,9 +4,6 @@
 #include <string>
 #include <vector>
 
-// Dotted-quad text, set once at start.
-extern char LocalAddress[32];
-
 // resolved: the addresses of the host's own name, in the resolver's order; interfaces: the IPv4 addresses of the
 // host's interfaces. The first resolved address unless it is a loopback one or there is none; then the first
 // non-loopback interface address; else "0.0.0.0".

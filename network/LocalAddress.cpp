@@ -1,9 +1,7 @@
 // The choice of the host's own address among what the resolver and the interfaces report.
-#include "app/LocalAddress.h"
+#include "network/LocalAddress.h"
 
 #include <cstdio>
-
-char LocalAddress[32] = "0.0.0.0";
 
 bool IsLoopbackAddress(const std::string& dottedQuad) {
     unsigned a = 0, b = 0, c = 0, d = 0;

@@ -96,6 +96,12 @@ struct HookTraits {
     static void Close(Handle h) noexcept { ::UnhookWindowsHookEx(h); }
 };
 
+struct RegistryKeyTraits {
+    using Handle = HKEY;
+    static Handle Invalid() noexcept { return nullptr; }
+    static void Close(Handle h) noexcept { ::RegCloseKey(h); }
+};
+
 struct ImageListTraits {
     using Handle = HIMAGELIST;
     static Handle Invalid() noexcept { return nullptr; }
@@ -121,6 +127,7 @@ using CKernelHandle = CWinHandle<KernelHandleTraits>;
 using CFileHandle = CWinHandle<FileHandleTraits>;
 using CSocketHandle = CWinHandle<SocketTraits>;
 using CHookHandle = CWinHandle<HookTraits>;
+using CRegistryKeyHandle = CWinHandle<RegistryKeyTraits>;
 using CImageListHandle = CWinHandle<ImageListTraits>;
 using CMemoryDC = CWinHandle<MemoryDCTraits>;
 

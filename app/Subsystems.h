@@ -1,0 +1,19 @@
+// The program's subsystems, registered with the main window logic in the order of the start-up banner. A new
+// subsystem is one module in its own folder and one line here.
+#pragma once
+
+#include <vector>
+
+#include "app/MainController.h"
+#include "base/AppContext.h"
+#include "network/NotifySocket.h"
+
+// What the platform layer provides for the modules.
+struct PlatformServices {
+    ISocketFactory& sockets;
+};
+
+void RegisterSubsystems(CMainController& controller, const CAppContext& context, PlatformServices platform);
+
+// The rows of the main command table that the registered subsystems and the main window bring, by id.
+std::vector<ConsoleCommand> MainCommandTable();
