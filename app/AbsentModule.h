@@ -16,8 +16,8 @@ public:
         int image;
     };
 
-    explicit CAbsentModule(const char* bannerText, std::vector<ConsoleCommand> rows = {},
-                           TreeRoot root = {nullptr, 0}, std::string trayTipPart = std::string())
+    explicit CAbsentModule(const char* bannerText, std::vector<ConsoleCommand> rows = {}, TreeRoot root = {nullptr, 0},
+                           std::string trayTipPart = std::string())
         : m_pBannerText(bannerText), m_Rows(std::move(rows)), m_Root(root), m_strTrayTipPart(std::move(trayTipPart)) {}
 
     const char* BannerText() const override { return m_pBannerText; }

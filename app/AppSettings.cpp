@@ -36,7 +36,8 @@ void LoadNumber(ISettingsKey& key, const char* name, uint32_t& field) {
 }
 
 void SaveText(ISettingsKey& key, const char* name, const std::string& text) {
-    key.SetValue(name, VALUE_SZ, reinterpret_cast<const uint8_t*>(text.c_str()), static_cast<uint32_t>(text.size() + 1));
+    key.SetValue(name, VALUE_SZ, reinterpret_cast<const uint8_t*>(text.c_str()),
+                 static_cast<uint32_t>(text.size() + 1));
 }
 
 void SaveNumber(ISettingsKey& key, const char* name, uint32_t value) {

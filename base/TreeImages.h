@@ -40,6 +40,7 @@ constexpr int kTreeImageIcons[IMG_COUNT] = {
     IDI_USER_ACTIVE,   // IMG_USER_ACTIVE
     IDI_SIGN,          // IMG_SIGN
 };
-static_assert(kTreeImageIcons[IMG_PROGRAM] == 128 && kTreeImageIcons[IMG_ROOT_USERS] == 153 &&
-                  kTreeImageIcons[IMG_USER_ACTIVE] == 181 && kTreeImageIcons[IMG_SIGN] == 180,
-              "the image list's order: icons 128, 146, 150, 145, 143, 144, 149, 148, 147, 151, 153, 152, 154, 181, 180");
+static_assert(
+    kTreeImageIcons[IMG_PROGRAM] == 128 && kTreeImageIcons[IMG_ROOT_USERS] == 153 &&
+        kTreeImageIcons[IMG_USER_ACTIVE] == 181 && kTreeImageIcons[IMG_SIGN] == 180,
+    "the image list's order: icons 128, 146, 150, 145, 143, 144, 149, 148, 147, 151, 153, 152, 154, 181, 180");

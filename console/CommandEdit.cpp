@@ -6,14 +6,10 @@
 
 namespace {
 
-bool IsWhite(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
+bool IsWhite(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
 
 // Byte order: characters above 0x7F sort after ASCII whatever the signedness of char.
-bool ByteLess(const std::string& a, const std::string& b)
-{
+bool ByteLess(const std::string& a, const std::string& b) {
     const size_t n = std::min(a.size(), b.size());
     const int c = n ? std::memcmp(a.data(), b.data(), n) : 0;
     return c != 0 ? c < 0 : a.size() < b.size();
@@ -21,8 +17,7 @@ bool ByteLess(const std::string& a, const std::string& b)
 
 }  // namespace
 
-bool CCommandEdit::AddKeyword(const std::string& text)
-{
+bool CCommandEdit::AddKeyword(const std::string& text) {
     if (text.size() < 2)
         return false;
     // The list may reach kMaxKeywords entries: a new one is refused only once it holds more than kMaxKeywords - 1.
@@ -35,24 +30,21 @@ bool CCommandEdit::AddKeyword(const std::string& text)
     return true;
 }
 
-void CCommandEdit::AddHistory(const std::string& text)
-{
+void CCommandEdit::AddHistory(const std::string& text) {
     const int found = FindHistory(text);
     if (found >= 0)
         m_History.erase(m_History.begin() + found);
     m_History.push_back(text);
 }
 
-int CCommandEdit::FindHistory(const std::string& text) const
-{
+int CCommandEdit::FindHistory(const std::string& text) const {
     for (size_t i = 0; i < m_History.size(); ++i)
         if (m_History[i] == text)
             return static_cast<int>(i);
     return -1;
 }
 
-void CCommandEdit::HistoryPrev()
-{
+void CCommandEdit::HistoryPrev() {
     if (!m_pBox)
         return;
     const int found = FindHistory(m_pBox->GetText());
@@ -63,8 +55,7 @@ void CCommandEdit::HistoryPrev()
     m_pBox->SetSel(0, -1);
 }
 
-void CCommandEdit::HistoryNext()
-{
+void CCommandEdit::HistoryNext() {
     if (!m_pBox)
         return;
     const int found = FindHistory(m_pBox->GetText());
@@ -75,8 +66,7 @@ void CCommandEdit::HistoryNext()
     m_pBox->SetSel(0, -1);
 }
 
-void CCommandEdit::CompleteWord(int charCode)
-{
+void CCommandEdit::CompleteWord(int charCode) {
     // Backspace must be able to delete a completion without it coming straight back.
     if (charCode == 8 || !m_pBox)
         return;
@@ -103,19 +93,14 @@ void CCommandEdit::CompleteWord(int charCode)
     }
 }
 
-void CCommandEdit::ClearText()
-{
-    Show(std::string());
-}
+void CCommandEdit::ClearText() { Show(std::string()); }
 
-void CCommandEdit::Show(const std::string& text)
-{
+void CCommandEdit::Show(const std::string& text) {
     if (m_pBox)
         m_pBox->SetText(text);
 }
 
-KeyAction RouteKey(int virtualKey, bool inCommandBox)
-{
+KeyAction RouteKey(int virtualKey, bool inCommandBox) {
     switch (virtualKey) {
     case KEY_F5:
         return KeyAction::Refresh;

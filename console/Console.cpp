@@ -15,13 +15,9 @@ namespace {
 constexpr size_t kMaxArgs = sizeof(CommandRequest::args) - 1;
 const char kRefusedTooLong[] = "Command refused: text longer than 255 characters";
 
-bool IsWhite(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
+bool IsWhite(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
 
-std::string_view Trim(std::string_view s)
-{
+std::string_view Trim(std::string_view s) {
     while (!s.empty() && IsWhite(s.back()))
         s.remove_suffix(1);
     while (!s.empty() && IsWhite(s.front()))
@@ -30,8 +26,7 @@ std::string_view Trim(std::string_view s)
 }
 
 // Cleaning only ever cuts characters off the ends, so the result is a piece of the input.
-std::string_view Clean(std::string_view s)
-{
+std::string_view Clean(std::string_view s) {
     for (;;) {
         s = Trim(s);
         if (s.empty() || s.front() != '"')
@@ -43,8 +38,7 @@ std::string_view Clean(std::string_view s)
 }
 
 // Position of the first ";" outside double quotes, or npos.
-size_t FindSeparator(std::string_view s)
-{
+size_t FindSeparator(std::string_view s) {
     unsigned quotes = 0;
     for (size_t i = 0; i < s.size(); ++i) {
         if (s[i] == '"')
@@ -55,13 +49,11 @@ size_t FindSeparator(std::string_view s)
     return std::string_view::npos;
 }
 
-std::string_view NameOf(const ConsoleCommand& command)
-{
+std::string_view NameOf(const ConsoleCommand& command) {
     return std::string_view(command.name, strnlen(command.name, sizeof(command.name)));
 }
 
-std::tm LocalNow()
-{
+std::tm LocalNow() {
     const std::time_t now = std::time(nullptr);
     std::tm result{};
 #ifdef _WIN32
@@ -78,8 +70,7 @@ struct FileCloser {
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 // The full path of a file that has just been opened; the name itself when it cannot be worked out.
-std::string FullPath(const std::string& name)
-{
+std::string FullPath(const std::string& name) {
 #ifdef _WIN32
     char* full = _fullpath(nullptr, name.c_str(), 0);
 #else
@@ -109,8 +100,7 @@ CConsole::CConsole() : m_Clock(LocalNow) {}
 
 CConsole::~CConsole() = default;
 
-int CConsole::Init(IConsoleOwner* owner, CCommandEdit* commandEdit, IOutputPane* outputPane, IOverlaySink* assistant)
-{
+int CConsole::Init(IConsoleOwner* owner, CCommandEdit* commandEdit, IOutputPane* outputPane, IOverlaySink* assistant) {
     m_pOwner = owner;
     m_pCommandEdit = commandEdit;
     m_pOutputPane = outputPane;
@@ -118,8 +108,7 @@ int CConsole::Init(IConsoleOwner* owner, CCommandEdit* commandEdit, IOutputPane*
     return RegisterCommands(BuiltinCommands, sizeof(BuiltinCommands) / sizeof(BuiltinCommands[0]));
 }
 
-int CConsole::RegisterCommands(const ConsoleCommand* table, size_t count)
-{
+int CConsole::RegisterCommands(const ConsoleCommand* table, size_t count) {
     for (size_t i = 0; i < count; ++i) {
         ConsoleCommand copy = table[i];
         copy.name[sizeof(copy.name) - 1] = '\0';
@@ -131,8 +120,7 @@ int CConsole::RegisterCommands(const ConsoleCommand* table, size_t count)
     return 0;
 }
 
-int CConsole::Write(const std::string& text)
-{
+int CConsole::Write(const std::string& text) {
     m_strLog += text;
     if (m_pAssistant)
         m_pAssistant->AddOverlayText(text);
@@ -141,24 +129,16 @@ int CConsole::Write(const std::string& text)
     return 0;
 }
 
-void CConsole::WriteLine(const std::string& text)
-{
-    Write(text + "\r\n");
-}
+void CConsole::WriteLine(const std::string& text) { Write(text + "\r\n"); }
 
-void CConsole::WriteList(const std::vector<std::string>& list)
-{
+void CConsole::WriteList(const std::vector<std::string>& list) {
     for (const std::string& entry : list)
         WriteLine(entry);
 }
 
-std::string CConsole::CleanArgument(const std::string& text)
-{
-    return std::string(Clean(text));
-}
+std::string CConsole::CleanArgument(const std::string& text) { return std::string(Clean(text)); }
 
-int CConsole::Execute(const std::string& line)
-{
+int CConsole::Execute(const std::string& line) {
     // A command may change whatever the caller's string lives in, so the line is copied once. Each pass runs the
     // first command of what is left and carries the rest on by position: a line of thousands of commands needs
     // neither deep recursion nor a copy of its tail per command.
@@ -182,8 +162,7 @@ int CConsole::Execute(const std::string& line)
     }
 }
 
-int CConsole::RunCommand(const std::string& command)
-{
+int CConsole::RunCommand(const std::string& command) {
     auto request = std::make_unique<CommandRequest>();
     if (command[0] != '/') {
         if (command.size() > kMaxArgs) {
@@ -214,8 +193,7 @@ int CConsole::RunCommand(const std::string& command)
     return 0;
 }
 
-int CConsole::FindCommand(const std::string& line, CommandRequest& request) const
-{
+int CConsole::FindCommand(const std::string& line, CommandRequest& request) const {
     for (const ConsoleCommand& command : m_Commands) {
         const std::string_view name = NameOf(command);
         // The line followed by a blank must begin with the name followed by a blank.
@@ -236,8 +214,7 @@ int CConsole::FindCommand(const std::string& line, CommandRequest& request) cons
     return -1;
 }
 
-void CConsole::RunBuiltin(const CommandRequest& request)
-{
+void CConsole::RunBuiltin(const CommandRequest& request) {
     const std::string arg(request.args, strnlen(request.args, sizeof(request.args)));
     switch (request.id) {
     case CMD_HELP:
@@ -263,8 +240,7 @@ void CConsole::RunBuiltin(const CommandRequest& request)
     }
 }
 
-void CConsole::Help(const std::string& arg)
-{
+void CConsole::Help(const std::string& arg) {
     if (arg.empty()) {
         WriteLine("Showing full list of commands");
         WriteLine("For specific help type: '/help <command>'");
@@ -281,15 +257,13 @@ void CConsole::Help(const std::string& arg)
     }
 }
 
-void CConsole::Clear()
-{
+void CConsole::Clear() {
     m_strLog.clear();
     if (m_pOutputPane)
         m_pOutputPane->SetAllText(m_strLog);
 }
 
-void CConsole::SaveLog(const std::string& arg)
-{
+void CConsole::SaveLog(const std::string& arg) {
     const std::string name = arg.empty() ? std::string("console.log") : arg;
     // Binary mode with the LF -> CR LF conversion done here, so the file is the same on every platform.
     FilePtr file(std::fopen(name.c_str(), "wb"));
@@ -314,8 +288,7 @@ void CConsole::SaveLog(const std::string& arg)
     Write("done");
 }
 
-void CConsole::Exec(const std::string& arg)
-{
+void CConsole::Exec(const std::string& arg) {
     if (arg.empty()) {
         WriteLine("Wrong syntax");
         return;
@@ -336,7 +309,7 @@ void CConsole::Exec(const std::string& arg)
     std::vector<char> chunk(64 * 1024);
     std::string line;
     line.reserve(kMaxFileLine + 1);
-    bool pending = false;   // bytes seen since the last line end
+    bool pending = false;  // bytes seen since the last line end
     bool tooLong = false;
     bool hasNul = false;
     unsigned long number = 0;
@@ -384,8 +357,7 @@ void CConsole::Exec(const std::string& arg)
         endLine();
 }
 
-void CConsole::Time()
-{
+void CConsole::Time() {
     const std::tm t = m_Clock ? m_Clock() : LocalNow();
     char text[128];
     std::snprintf(text, sizeof(text), "Date: %02d.%02d.%d\r\nTime: %02d:%02d:%02d", t.tm_mday, t.tm_mon + 1,

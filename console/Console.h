@@ -12,7 +12,6 @@
 #include "base/CommandRecords.h"
 #include "base/Module.h"
 
-
 // Ids of the console's own commands.
 enum : uint32_t {
     CMD_HELP = 100,
@@ -22,7 +21,6 @@ enum : uint32_t {
     CMD_ECHO = 104,
     CMD_TIME = 105,
 };
-
 
 // Where the console's text is shown (the "Console output" pane).
 class IOutputPane {

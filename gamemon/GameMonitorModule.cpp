@@ -44,9 +44,8 @@ void CGameMonitorModule::EndRefresh() {
 void CGameMonitorModule::BuildTreeSection(ITreeView& tree) {
     const TreeItem games = tree.InsertItem(TREE_NONE, "Games", IMG_ROOT_GAMES, false);
     for (const auto& game : m_ServerMonitor.Games()) {
-        const TreeItem item =
-            tree.InsertItem(games, Format("[%d/%d] %s", game->players, game->maxPlayers, game->name),
-                            game->running != 0 ? IMG_GAME_RUNNING : IMG_GAME_WAITING, false);
+        const TreeItem item = tree.InsertItem(games, Format("[%d/%d] %s", game->players, game->maxPlayers, game->name),
+                                              game->running != 0 ? IMG_GAME_RUNNING : IMG_GAME_WAITING, false);
         tree.InsertItem(item, Format("Address: %s", game->address), IMG_ADDRESS, false);
         tree.InsertItem(item, Format("Map: %s", game->map), IMG_MAP, false);
         tree.InsertItem(item, "Type: " + GameTypeText(game->status), IMG_TYPE, false);

@@ -86,10 +86,6 @@ int CServerMonitor::OnDatagram(CNotifySocket& from) {
     return 0;
 }
 
-bool CServerMonitor::FindGame(const std::string& address) const {
-    return m_GameAddresses.count(address) != 0;
-}
+bool CServerMonitor::FindGame(const std::string& address) const { return m_GameAddresses.count(address) != 0; }
 
-bool CServerMonitor::FindIdlePlayer(const std::string& address) const {
-    return m_IdleAddresses.count(address) != 0;
-}
+bool CServerMonitor::FindIdlePlayer(const std::string& address) const { return m_IdleAddresses.count(address) != 0; }

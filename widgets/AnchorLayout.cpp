@@ -19,10 +19,10 @@ LayoutRect AnchoredRect(const LayoutRect& initial, LayoutSize initialClient, Anc
     const int moveY = AnchorOffset(topLeft.y, client.cy) - AnchorOffset(topLeft.y, initialClient.cy);
     LayoutRect result{initial.left + moveX, initial.top + moveY, initial.right + moveX, initial.bottom + moveY};
     if (bottomRight) {
-        result.right = initial.right + AnchorOffset(bottomRight->x, client.cx) -
-                       AnchorOffset(bottomRight->x, initialClient.cx);
-        result.bottom = initial.bottom + AnchorOffset(bottomRight->y, client.cy) -
-                        AnchorOffset(bottomRight->y, initialClient.cy);
+        result.right =
+            initial.right + AnchorOffset(bottomRight->x, client.cx) - AnchorOffset(bottomRight->x, initialClient.cx);
+        result.bottom =
+            initial.bottom + AnchorOffset(bottomRight->y, client.cy) - AnchorOffset(bottomRight->y, initialClient.cy);
     }
     return result;
 }
@@ -45,7 +45,7 @@ std::vector<CAnchorLayout::Placed> CAnchorLayout::Arrange(LayoutSize client) con
     std::vector<Placed> placed;
     placed.reserve(m_Items.size());
     for (const Item& item : m_Items)
-        placed.push_back({item.id, AnchoredRect(item.initial, m_InitialClient, item.topLeft, item.bottomRight,
-                                                effective)});
+        placed.push_back(
+            {item.id, AnchoredRect(item.initial, m_InitialClient, item.topLeft, item.bottomRight, effective)});
     return placed;
 }

@@ -11,8 +11,8 @@ std::string FormatPlacement(const PlacementValues& p) {
 
 bool ParsePlacement(const std::string& text, PlacementValues& placement) {
     PlacementValues read;
-    if (std::sscanf(text.c_str(), "%d,%d,%d,%d,%d,%d", &read.left, &read.top, &read.right, &read.bottom,
-                    &read.showCmd, &read.flags) != 6)
+    if (std::sscanf(text.c_str(), "%d,%d,%d,%d,%d,%d", &read.left, &read.top, &read.right, &read.bottom, &read.showCmd,
+                    &read.flags) != 6)
         return false;
     placement = read;
     return true;

@@ -27,8 +27,7 @@ constexpr UINT kBalloonSeconds = 10;
 HINSTANCE Instance() { return ::GetModuleHandleA(nullptr); }
 
 HICON LoadIconSized(int id, int size) {
-    return static_cast<HICON>(
-        ::LoadImageA(Instance(), MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+    return static_cast<HICON>(::LoadImageA(Instance(), MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
 }
 
 struct ButtonDecoration {
@@ -246,18 +245,12 @@ void CMainDlg::SetAnchors() {
         AnchorPoint topLeft;
         std::optional<AnchorPoint> bottomRight;
     } anchors[] = {
-        {IDC_LBL_NETWORK, ANCHOR_TOP_LEFT, ANCHOR_TOP_RIGHT},
-        {IDC_STATUS_TREE, ANCHOR_TOP_LEFT, ANCHOR_BOTTOM_RIGHT},
-        {IDC_LBL_CONSOLE, ANCHOR_TOP_RIGHT, std::nullopt},
-        {IDC_OUTPUT, ANCHOR_TOP_RIGHT, ANCHOR_BOTTOM_RIGHT},
-        {IDC_LAUNCH, ANCHOR_BOTTOM_RIGHT, std::nullopt},
-        {IDC_REFRESH, ANCHOR_BOTTOM_RIGHT, std::nullopt},
-        {IDC_CONFIGURE, ANCHOR_BOTTOM_RIGHT, std::nullopt},
-        {IDC_HELP, ANCHOR_BOTTOM_RIGHT, std::nullopt},
-        {IDC_QUIT, ANCHOR_BOTTOM_RIGHT, std::nullopt},
-        {IDC_LBL_COMMAND, ANCHOR_BOTTOM_LEFT, std::nullopt},
-        {IDC_COMMAND, ANCHOR_BOTTOM_LEFT, ANCHOR_BOTTOM_RIGHT},
-        {IDC_EXEC, ANCHOR_BOTTOM_RIGHT, std::nullopt},
+        {IDC_LBL_NETWORK, ANCHOR_TOP_LEFT, ANCHOR_TOP_RIGHT},   {IDC_STATUS_TREE, ANCHOR_TOP_LEFT, ANCHOR_BOTTOM_RIGHT},
+        {IDC_LBL_CONSOLE, ANCHOR_TOP_RIGHT, std::nullopt},      {IDC_OUTPUT, ANCHOR_TOP_RIGHT, ANCHOR_BOTTOM_RIGHT},
+        {IDC_LAUNCH, ANCHOR_BOTTOM_RIGHT, std::nullopt},        {IDC_REFRESH, ANCHOR_BOTTOM_RIGHT, std::nullopt},
+        {IDC_CONFIGURE, ANCHOR_BOTTOM_RIGHT, std::nullopt},     {IDC_HELP, ANCHOR_BOTTOM_RIGHT, std::nullopt},
+        {IDC_QUIT, ANCHOR_BOTTOM_RIGHT, std::nullopt},          {IDC_LBL_COMMAND, ANCHOR_BOTTOM_LEFT, std::nullopt},
+        {IDC_COMMAND, ANCHOR_BOTTOM_LEFT, ANCHOR_BOTTOM_RIGHT}, {IDC_EXEC, ANCHOR_BOTTOM_RIGHT, std::nullopt},
     };
     for (const auto& anchor : anchors)
         m_Layout.AddAnchor(anchor.id, anchor.topLeft, anchor.bottomRight);
@@ -272,8 +265,7 @@ void CMainDlg::BuildTreeImages() {
         CIconHandle icon(LoadIconSized(id, 16));
         ::ImageList_AddIcon(m_TreeImages.Get(), icon.Get());
     }
-    ::SendMessageA(Item(IDC_STATUS_TREE), TVM_SETIMAGELIST, TVSIL_NORMAL,
-                   reinterpret_cast<LPARAM>(m_TreeImages.Get()));
+    ::SendMessageA(Item(IDC_STATUS_TREE), TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(m_TreeImages.Get()));
 }
 
 void CMainDlg::OnDestroy() {

@@ -23,8 +23,8 @@ TreeItem CTreeViewAdapter::InsertItem(TreeItem parent, const std::string& text, 
     insert.item.iSelectedImage = image;
     insert.item.state = bold ? TVIS_BOLD : 0;
     insert.item.stateMask = TVIS_BOLD;
-    return AsItem(reinterpret_cast<HTREEITEM>(
-        ::SendMessageA(m_hTree, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert))));
+    return AsItem(
+        reinterpret_cast<HTREEITEM>(::SendMessageA(m_hTree, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert))));
 }
 
 TreeItem CTreeViewAdapter::Next(TreeItem item, UINT relation) const {
@@ -72,8 +72,8 @@ void CTreeViewAdapter::Expand(TreeItem item) {
 bool CTreeViewAdapter::IsExpanded(TreeItem item) const {
     if (!m_hTree || !item)
         return false;
-    const LRESULT state = ::SendMessageA(m_hTree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(AsHandle(item)),
-                                         TVIS_EXPANDED);
+    const LRESULT state =
+        ::SendMessageA(m_hTree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(AsHandle(item)), TVIS_EXPANDED);
     return (state & TVIS_EXPANDED) != 0;
 }
 

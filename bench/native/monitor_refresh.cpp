@@ -257,9 +257,10 @@ int main() {
     const Measure at4k = MeasureAt(4000, repeats);
     const double perHost1k = at1k.monitorNs / 1000.0, perHost4k = at4k.monitorNs / 4000.0;
     const double basePerHost1k = at1k.baselineNs / 1000.0, basePerHost4k = at4k.baselineNs / 4000.0;
-    printf("scaling, per host: 1000 hosts %.1f ns, 4000 hosts %.1f ns; ratio 4k/1k %.2f (baseline %.2f; "
-           "linear ~1, quadratic ~4)\n",
-           perHost1k, perHost4k, perHost4k / perHost1k, basePerHost4k / basePerHost1k);
+    printf(
+        "scaling, per host: 1000 hosts %.1f ns, 4000 hosts %.1f ns; ratio 4k/1k %.2f (baseline %.2f; "
+        "linear ~1, quadratic ~4)\n",
+        perHost1k, perHost4k, perHost4k / perHost1k, basePerHost4k / basePerHost1k);
 
     if (!main2k.ok || !at1k.ok || !at4k.ok) {
         fprintf(stderr, "FAILED: a host was missing, recorded twice or recorded with a later datagram\n");

@@ -20,8 +20,7 @@ bool CCommandEditBox::Attach(HWND edit, CCommandEdit& model) {
         return false;
     m_hEdit = edit;
     m_pModel = &model;
-    return ::SetWindowSubclass(edit, kSubclassProc, kSubclassId,
-                               reinterpret_cast<DWORD_PTR>(this)) != FALSE;
+    return ::SetWindowSubclass(edit, kSubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this)) != FALSE;
 }
 
 void CCommandEditBox::Detach() {

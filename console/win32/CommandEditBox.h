@@ -29,7 +29,6 @@ public:
     void OnControlDestroyed(HWND hwnd);
 
 private:
-
     HWND m_hEdit = nullptr;
     CCommandEdit* m_pModel = nullptr;
 };

@@ -7,8 +7,8 @@
 #include <map>
 #include <memory>
 
-#include "network/NotifySocket.h"
 #include "base/win32/WinHandle.h"
+#include "network/NotifySocket.h"
 
 class CWinsockFactory;
 

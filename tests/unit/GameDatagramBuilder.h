@@ -12,9 +12,7 @@ namespace kvltest {
 
 using Bytes = std::vector<uint8_t>;
 
-inline Bytes SearchQueryBytes() {
-    return Bytes(GameSearchQuery, GameSearchQuery + GAME_SEARCH_SIZE);
-}
+inline Bytes SearchQueryBytes() { return Bytes(GameSearchQuery, GameSearchQuery + GAME_SEARCH_SIZE); }
 
 // A 20-byte search of a game client: the query with another value in a field the system does not test.
 inline Bytes IdleSearchBytes(uint8_t variant = 1) {

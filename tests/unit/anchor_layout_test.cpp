@@ -33,6 +33,7 @@ TEST_P(AnchoredRectTest, CornersFollowTheirAnchors) {
 constexpr LayoutSize kClient{440, 254};
 constexpr LayoutSize kGrown{540, 304};
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Anchors, AnchoredRectTest,
     ::testing::Values(
@@ -61,16 +62,14 @@ INSTANTIATE_TEST_SUITE_P(
         AnchorCase{"ShrinkingMovesBack", {202, 192, 237, 229}, ANCHOR_BOTTOM_RIGHT, std::nullopt, kClient,
                    {400, 200}, {162, 138, 197, 175}}),
     [](const ::testing::TestParamInfo<AnchorCase>& param) { return std::string(param.param.name); });
+// clang-format on
 
 TEST(ApplyMinimumSize, NeverBelowTheMinimumInEitherDimension) {
     const struct {
         LayoutSize requested, minimum, expected;
     } cases[] = {
-        {{300, 200}, {400, 150}, {400, 200}},
-        {{500, 100}, {400, 150}, {500, 150}},
-        {{10, 10}, {400, 150}, {400, 150}},
-        {{800, 600}, {400, 150}, {800, 600}},
-        {{400, 150}, {400, 150}, {400, 150}},
+        {{300, 200}, {400, 150}, {400, 200}}, {{500, 100}, {400, 150}, {500, 150}}, {{10, 10}, {400, 150}, {400, 150}},
+        {{800, 600}, {400, 150}, {800, 600}}, {{400, 150}, {400, 150}, {400, 150}},
     };
     for (const auto& c : cases) {
         const LayoutSize got = ApplyMinimumSize(c.requested, c.minimum);

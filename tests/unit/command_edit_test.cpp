@@ -17,26 +17,22 @@ namespace {
 class FakeBox : public IEditBox {
 public:
     std::string GetText() const override { return m_Text; }
-    void SetText(const std::string& text) override
-    {
+    void SetText(const std::string& text) override {
         m_Text = text;
         m_Start = m_End = static_cast<int>(text.size());
         ++m_nSetText;
     }
-    void SetSel(int start, int end) override
-    {
+    void SetSel(int start, int end) override {
         m_LastSel = {start, end};
         m_Start = start < 0 ? static_cast<int>(m_Text.size()) : start;
         m_End = end < 0 ? static_cast<int>(m_Text.size()) : end;
         ++m_nSetSel;
     }
-    void Type(char c)
-    {
+    void Type(char c) {
         m_Text.replace(static_cast<size_t>(m_Start), static_cast<size_t>(m_End - m_Start), 1, c);
         m_Start = m_End = m_Start + 1;
     }
-    void Backspace()
-    {
+    void Backspace() {
         if (m_Start == m_End && m_Start > 0)
             --m_Start;
         m_Text.erase(static_cast<size_t>(m_Start), static_cast<size_t>(m_End - m_Start));
@@ -55,16 +51,14 @@ class CommandEditTest : public ::testing::Test {
 protected:
     void SetUp() override { m_Edit.Attach(&m_Box); }
 
-    void AddCommandKeywords()
-    {
+    void AddCommandKeywords() {
         for (const ConsoleCommand& c : BuiltinCommands)
             ASSERT_TRUE(m_Edit.AddKeyword("/" + std::string(c.name)));
         for (const ConsoleCommand& c : MainCommandTable())
             ASSERT_TRUE(m_Edit.AddKeyword("/" + std::string(c.name)));
     }
     // Types the keys ('\b' is Backspace) into the box as the user would, completing after each.
-    void TypeKeys(const std::string& keys)
-    {
+    void TypeKeys(const std::string& keys) {
         for (char c : keys) {
             if (c == '\b')
                 m_Box.Backspace();
@@ -73,9 +67,9 @@ protected:
             m_Edit.CompleteWord(static_cast<unsigned char>(c));
         }
     }
-    std::string Selected() const
-    {
-        return m_Box.m_Text.substr(static_cast<size_t>(m_Box.m_Start), static_cast<size_t>(m_Box.m_End - m_Box.m_Start));
+    std::string Selected() const {
+        return m_Box.m_Text.substr(static_cast<size_t>(m_Box.m_Start),
+                                   static_cast<size_t>(m_Box.m_End - m_Box.m_Start));
     }
 
     FakeBox m_Box;
@@ -84,15 +78,14 @@ protected:
 
 // ------------------------------------------------------------------------------------------------ keywords
 
-TEST_F(CommandEditTest, KeywordsSortByByteValueWithoutDuplicates)
-{
+TEST_F(CommandEditTest, KeywordsSortByByteValueWithoutDuplicates) {
     const struct {
         const char* text;
         bool accepted;
     } offers[] = {
-        {"zeta", true}, {"Alpha", true}, {"\xE4hm", true}, {"alpha", true}, {"/b", true},  {"/a", true},
-        {"~~", true},   {"alpha", true}, {"x", false},     {"", false},     {"\xE4", false}, {"/ab", true},
-        {"/", false},   {"\x7F\x7F", true},
+        {"zeta", true},  {"Alpha", true}, {"\xE4hm", true}, {"alpha", true},    {"/b", true},
+        {"/a", true},    {"~~", true},    {"alpha", true},  {"x", false},       {"", false},
+        {"\xE4", false}, {"/ab", true},   {"/", false},     {"\x7F\x7F", true},
     };
     for (const auto& o : offers) {
         SCOPED_TRACE(o.text);
@@ -102,8 +95,7 @@ TEST_F(CommandEditTest, KeywordsSortByByteValueWithoutDuplicates)
               (std::vector<std::string>{"/a", "/ab", "/b", "Alpha", "alpha", "zeta", "~~", "\x7F\x7F", "\xE4hm"}));
 }
 
-TEST_F(CommandEditTest, KeywordListStopsAt257)
-{
+TEST_F(CommandEditTest, KeywordListStopsAt257) {
     // Offered in descending order, so every one is inserted at the front.
     for (int i = 256; i >= 0; --i) {
         char text[8];
@@ -125,8 +117,7 @@ TEST_F(CommandEditTest, KeywordListStopsAt257)
 
 // ------------------------------------------------------------------------------------------------ completion
 
-TEST_F(CommandEditTest, CompletesTheWordBeingTyped)
-{
+TEST_F(CommandEditTest, CompletesTheWordBeingTyped) {
     AddCommandKeywords();
     ASSERT_TRUE(m_Edit.AddKeyword("bob"));
     ASSERT_TRUE(m_Edit.AddKeyword("192.168.0.7"));
@@ -170,8 +161,7 @@ TEST_F(CommandEditTest, CompletesTheWordBeingTyped)
     }
 }
 
-TEST_F(CommandEditTest, CompletionSelectsFromTheOldEnd)
-{
+TEST_F(CommandEditTest, CompletionSelectsFromTheOldEnd) {
     AddCommandKeywords();
     m_Box.m_Text = "/con";
     m_Edit.CompleteWord('n');
@@ -193,8 +183,7 @@ TEST_F(CommandEditTest, CompletionSelectsFromTheOldEnd)
     }
 }
 
-TEST(CommandEditDetached, DoesNothingWithoutABox)
-{
+TEST(CommandEditDetached, DoesNothingWithoutABox) {
     CCommandEdit edit;
     EXPECT_TRUE(edit.AddKeyword("/help"));
     edit.AddHistory("x");
@@ -207,8 +196,7 @@ TEST(CommandEditDetached, DoesNothingWithoutABox)
 
 // ------------------------------------------------------------------------------------------------ history
 
-TEST_F(CommandEditTest, HistoryKeepsOneEntryPerLineNewestLast)
-{
+TEST_F(CommandEditTest, HistoryKeepsOneEntryPerLineNewestLast) {
     for (const char* line : {"/echo a", "hello", "/echo a", "/users", "hello"})
         m_Edit.AddHistory(line);
     EXPECT_EQ(m_Edit.History(), (std::vector<std::string>{"/echo a", "/users", "hello"}));
@@ -218,8 +206,7 @@ TEST_F(CommandEditTest, HistoryKeepsOneEntryPerLineNewestLast)
     EXPECT_EQ(m_Edit.FindHistory(""), -1);
 }
 
-TEST_F(CommandEditTest, HistoryRecall)
-{
+TEST_F(CommandEditTest, HistoryRecall) {
     enum Step { Up, Down };
     const struct {
         const char* what;
@@ -228,10 +215,16 @@ TEST_F(CommandEditTest, HistoryRecall)
         std::vector<Step> steps;
         std::vector<std::string> shown;  // box text after each step
     } cases[] = {
-        {"up from an empty box walks back and stops at the oldest", {"one", "two", "three"}, "",
-         {Up, Up, Up, Up}, {"three", "two", "one", "one"}},
-        {"down walks forward and empties the box after the newest", {"one", "two", "three"}, "one",
-         {Down, Down, Down, Down}, {"two", "three", "", ""}},
+        {"up from an empty box walks back and stops at the oldest",
+         {"one", "two", "three"},
+         "",
+         {Up, Up, Up, Up},
+         {"three", "two", "one", "one"}},
+        {"down walks forward and empties the box after the newest",
+         {"one", "two", "three"},
+         "one",
+         {Down, Down, Down, Down},
+         {"two", "three", "", ""}},
         {"up from a text not in the history shows the newest", {"one", "two"}, "typed", {Up}, {"two"}},
         {"down from a text not in the history does nothing", {"one", "two"}, "typed", {Down}, {"typed"}},
         {"up and down with no history do nothing", {}, "typed", {Up, Down}, {"typed", "typed"}},
@@ -259,8 +252,7 @@ TEST_F(CommandEditTest, HistoryRecall)
     }
 }
 
-TEST_F(CommandEditTest, RecalledLineIsReplacedByTyping)
-{
+TEST_F(CommandEditTest, RecalledLineIsReplacedByTyping) {
     AddCommandKeywords();
     m_Edit.AddHistory("/users");
     m_Edit.HistoryPrev();
@@ -269,8 +261,7 @@ TEST_F(CommandEditTest, RecalledLineIsReplacedByTyping)
     EXPECT_EQ(Selected(), "elp");
 }
 
-TEST_F(CommandEditTest, ClearTextEmptiesTheBox)
-{
+TEST_F(CommandEditTest, ClearTextEmptiesTheBox) {
     m_Box.SetText("/echo something");
     m_Edit.ClearText();
     EXPECT_EQ(m_Box.m_Text, "");
@@ -278,8 +269,7 @@ TEST_F(CommandEditTest, ClearTextEmptiesTheBox)
 
 // ------------------------------------------------------------------------------------------------ keys
 
-TEST(CommandEditRouteKey, RoutesTheFiveKeys)
-{
+TEST(CommandEditRouteKey, RoutesTheFiveKeys) {
     const struct {
         int key;
         KeyAction inBox;

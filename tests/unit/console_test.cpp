@@ -31,8 +31,7 @@ const std::string kRefused = "Command refused: text longer than 255 characters";
 class FakePane : public IOutputPane {
 public:
     void AppendText(const std::string& text) override { m_Text += text; }
-    void SetAllText(const std::string& text) override
-    {
+    void SetAllText(const std::string& text) override {
         m_Text = text;
         ++m_nSetAll;
     }
@@ -56,8 +55,7 @@ void PrintTo(const Sent& s, std::ostream* os) { *os << "{" << s.id << ", \"" << 
 // Records what the console hands to the main window, and checks that each request was made zeroed.
 class FakeOwner : public IConsoleOwner {
 public:
-    void SendConsoleCommand(std::unique_ptr<CommandRequest> request) override
-    {
+    void SendConsoleCommand(std::unique_ptr<CommandRequest> request) override {
         const size_t len = strnlen(request->args, sizeof(request->args));
         EXPECT_LT(len, sizeof(request->args)) << "args not terminated";
         for (size_t i = len; i < sizeof(request->args); ++i)
@@ -70,8 +68,7 @@ public:
     std::vector<Sent> m_Sent;
 };
 
-std::vector<std::string> SplitLines(const std::string& text)
-{
+std::vector<std::string> SplitLines(const std::string& text) {
     std::vector<std::string> lines;
     size_t start = 0;
     for (;;) {
@@ -86,14 +83,12 @@ std::vector<std::string> SplitLines(const std::string& text)
     }
 }
 
-std::string ReadBytes(const fs::path& path)
-{
+std::string ReadBytes(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-void WriteBytes(const fs::path& path, const std::string& bytes)
-{
+void WriteBytes(const fs::path& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
@@ -101,8 +96,7 @@ void WriteBytes(const fs::path& path, const std::string& bytes)
 // A console wired as the main window wires it: built-in commands, then the main window's, chat to command 0.
 class ConsoleTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         ASSERT_EQ(m_Console.Init(&m_Owner, &m_Edit, &m_Pane, &m_Overlay), 0);
         ASSERT_EQ(m_Console.RegisterCommands(MainCommands.data(), MainCommands.size()), 0);
         m_Console.SetDefaultCommand(CMD_A);
@@ -110,8 +104,7 @@ protected:
     void TearDown() override { EXPECT_EQ(m_Pane.m_Text, m_Console.Log()) << "pane and log differ"; }
 
     // Runs a line; returns its result and leaves what it wrote in m_Out and what it sent in m_Owner.m_Sent.
-    int Run(const std::string& line)
-    {
+    int Run(const std::string& line) {
         const size_t before = m_Console.Log().size();
         m_Owner.m_Sent.clear();
         const int result = m_Console.Execute(line);
@@ -130,8 +123,7 @@ protected:
 // The same, in a fresh temporary directory that is the current directory while the test runs.
 class ConsoleFileTest : public ConsoleTest {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         ConsoleTest::SetUp();
         m_OldDir = fs::current_path();
         std::string pattern = (fs::temp_directory_path() / "kvl_console_XXXXXX").string();
@@ -139,8 +131,7 @@ protected:
         m_Dir = fs::canonical(pattern);
         fs::current_path(m_Dir);
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         fs::current_path(m_OldDir);
         std::error_code ec;
         fs::remove_all(m_Dir, ec);
@@ -160,8 +151,7 @@ struct TableRow {
     const char* help;
 };
 
-void ExpectTable(const ConsoleCommand* table, const std::vector<TableRow>& rows)
-{
+void ExpectTable(const ConsoleCommand* table, const std::vector<TableRow>& rows) {
     for (size_t i = 0; i < rows.size(); ++i) {
         SCOPED_TRACE(rows[i].name);
         EXPECT_EQ(table[i].id, rows[i].id);
@@ -175,21 +165,18 @@ void ExpectTable(const ConsoleCommand* table, const std::vector<TableRow>& rows)
     }
 }
 
-TEST(ConsoleTables, BuiltinCommandsByteForByte)
-{
-    ExpectTable(BuiltinCommands,
-                {
-                    {100, "help", "Shows list of commands or help on specific command"},
-                    {101, "savelog", "Saves console log to file\r\nSyntax: /savelog [file]"},
-                    {102, "clear", "Clears all console output"},
-                    {103, "exec", "Executes command file\r\nSyntax: /exec <file>"},
-                    {104, "echo", "Writes string to console\r\nSyntax: /echo [string]"},
-                    {105, "time", "Shows current system date and time\r\nSyntax: /time"},
-                });
+TEST(ConsoleTables, BuiltinCommandsByteForByte) {
+    ExpectTable(BuiltinCommands, {
+                                     {100, "help", "Shows list of commands or help on specific command"},
+                                     {101, "savelog", "Saves console log to file\r\nSyntax: /savelog [file]"},
+                                     {102, "clear", "Clears all console output"},
+                                     {103, "exec", "Executes command file\r\nSyntax: /exec <file>"},
+                                     {104, "echo", "Writes string to console\r\nSyntax: /echo [string]"},
+                                     {105, "time", "Shows current system date and time\r\nSyntax: /time"},
+                                 });
 }
 
-TEST(ConsoleTables, MainCommandsByteForByte)
-{
+TEST(ConsoleTables, MainCommandsByteForByte) {
     ASSERT_EQ(MainCommands.size(), 19u);
     ExpectTable(MainCommands.data(),
                 {
@@ -215,8 +202,7 @@ TEST(ConsoleTables, MainCommandsByteForByte)
                 });
 }
 
-TEST_F(ConsoleTest, RegistersOwnedCopiesInOrderAndOffersKeywords)
-{
+TEST_F(ConsoleTest, RegistersOwnedCopiesInOrderAndOffersKeywords) {
     const auto& commands = m_Console.Commands();
     ASSERT_EQ(commands.size(), 25u);
     for (size_t i = 0; i < 6; ++i)
@@ -234,8 +220,7 @@ TEST_F(ConsoleTest, RegistersOwnedCopiesInOrderAndOffersKeywords)
     EXPECT_TRUE(m_Console.Log().empty());
 }
 
-TEST(ConsoleInit, WorksWithoutCommandEditPaneOrAssistant)
-{
+TEST(ConsoleInit, WorksWithoutCommandEditPaneOrAssistant) {
     FakeOwner owner;
     CConsole console;
     ASSERT_EQ(console.Init(&owner, nullptr, nullptr, nullptr), 0);
@@ -248,8 +233,7 @@ TEST(ConsoleInit, WorksWithoutCommandEditPaneOrAssistant)
 
 // ------------------------------------------------------------------------------------------------ writing
 
-TEST_F(ConsoleTest, WriteGoesToLogPaneAndOverlayUnchanged)
-{
+TEST_F(ConsoleTest, WriteGoesToLogPaneAndOverlayUnchanged) {
     EXPECT_EQ(m_Console.Write("KVL SE"), 0);
     m_Console.WriteLine(" [OK]");
     m_Console.WriteLine("");
@@ -258,14 +242,15 @@ TEST_F(ConsoleTest, WriteGoesToLogPaneAndOverlayUnchanged)
     m_Console.WriteList({"one", "two"});
     m_Console.WriteList({});
 
-    EXPECT_EQ(m_Console.Log(), "KVL SE [OK]\r\n\r\na\x01\xE9" "bone\r\ntwo\r\n");
+    EXPECT_EQ(m_Console.Log(),
+              "KVL SE [OK]\r\n\r\na\x01\xE9"
+              "bone\r\ntwo\r\n");
     // The in-game console receives each piece as one call, a line together with its line end.
     EXPECT_EQ(m_Overlay.m_Texts,
               (std::vector<std::string>{"KVL SE", " [OK]\r\n", "\r\n", "a\x01\xE9", "b", "one\r\n", "two\r\n"}));
 }
 
-TEST_F(ConsoleTest, ClearEmptiesLogAndPaneButNotTheOverlay)
-{
+TEST_F(ConsoleTest, ClearEmptiesLogAndPaneButNotTheOverlay) {
     m_Console.WriteLine("before");
     const size_t overlayCalls = m_Overlay.m_Texts.size();
     EXPECT_EQ(Run("/clear"), 0);
@@ -279,8 +264,7 @@ TEST_F(ConsoleTest, ClearEmptiesLogAndPaneButNotTheOverlay)
 
 // ------------------------------------------------------------------------------------------------ cleaning
 
-TEST(ConsoleClean, TrimsAndStripsEnclosingQuotes)
-{
+TEST(ConsoleClean, TrimsAndStripsEnclosingQuotes) {
     const struct {
         const char* in;
         const char* out;
@@ -317,8 +301,7 @@ struct LineCase {
     std::vector<Sent> sent;
 };
 
-TEST_F(ConsoleTest, RunsCommandLines)
-{
+TEST_F(ConsoleTest, RunsCommandLines) {
     const LineCase cases[] = {
         // ";" splits, quotes protect it, and each part is cleaned again when its turn comes.
         {"/echo a;/echo b", 0, "a\r\nb\r\n", {}},
@@ -387,15 +370,13 @@ TEST_F(ConsoleTest, RunsCommandLines)
     }
 }
 
-TEST_F(ConsoleTest, ChatUsesTheDefaultCommand)
-{
+TEST_F(ConsoleTest, ChatUsesTheDefaultCommand) {
     m_Console.SetDefaultCommand(CMD_R);
     EXPECT_EQ(Run("hello"), 0);
     EXPECT_EQ(m_Owner.m_Sent, (std::vector<Sent>{{CMD_R, "hello"}}));
 }
 
-TEST_F(ConsoleTest, FindCommandMatchesNameFollowedByBlank)
-{
+TEST_F(ConsoleTest, FindCommandMatchesNameFollowedByBlank) {
     const struct {
         const char* line;
         int result;
@@ -425,8 +406,7 @@ TEST_F(ConsoleTest, FindCommandMatchesNameFollowedByBlank)
     }
 }
 
-TEST_F(ConsoleTest, TenThousandCommandsOnOneLine)
-{
+TEST_F(ConsoleTest, TenThousandCommandsOnOneLine) {
     std::string line;
     std::string expected;
     for (int i = 0; i < 10000; ++i) {
@@ -454,8 +434,7 @@ TEST_F(ConsoleTest, TenThousandCommandsOnOneLine)
     EXPECT_EQ(m_Out, "x\r\n");
 }
 
-TEST_F(ConsoleTest, ArgumentsLongerThanTheFieldAreRefused)
-{
+TEST_F(ConsoleTest, ArgumentsLongerThanTheFieldAreRefused) {
     const std::string s255(255, 'x');
     const std::string s256(256, 'x');
     EXPECT_EQ(Run("/echo " + s255), 0);
@@ -488,8 +467,7 @@ TEST_F(ConsoleTest, ArgumentsLongerThanTheFieldAreRefused)
 
 // ------------------------------------------------------------------------------------------------ help and time
 
-TEST_F(ConsoleTest, HelpListsEveryCommandInRegistrationOrder)
-{
+TEST_F(ConsoleTest, HelpListsEveryCommandInRegistrationOrder) {
     EXPECT_EQ(Run("/help"), 0);
     const auto lines = SplitLines(m_Out);
     ASSERT_EQ(lines.size(), 3u + 25u);
@@ -504,8 +482,7 @@ TEST_F(ConsoleTest, HelpListsEveryCommandInRegistrationOrder)
         EXPECT_EQ(lines[3 + i], " " + std::string(m_Console.Commands()[i].name));
 }
 
-TEST(ConsoleHelp, BuiltinsAloneEndWithTime)
-{
+TEST(ConsoleHelp, BuiltinsAloneEndWithTime) {
     CConsole console;
     console.Init(nullptr, nullptr, nullptr, nullptr);
     console.Execute("/help");
@@ -515,8 +492,7 @@ TEST(ConsoleHelp, BuiltinsAloneEndWithTime)
     EXPECT_EQ(lines.back(), " time");
 }
 
-TEST_F(ConsoleTest, HelpOnOneCommand)
-{
+TEST_F(ConsoleTest, HelpOnOneCommand) {
     const struct {
         const char* line;
         const char* written;
@@ -537,8 +513,7 @@ TEST_F(ConsoleTest, HelpOnOneCommand)
     }
 }
 
-TEST_F(ConsoleTest, TimeFormatsTheClock)
-{
+TEST_F(ConsoleTest, TimeFormatsTheClock) {
     const struct {
         int mday, mon, year, hour, min, sec;
         const char* written;
@@ -564,8 +539,7 @@ TEST_F(ConsoleTest, TimeFormatsTheClock)
     }
 }
 
-TEST_F(ConsoleTest, TimeDefaultsToTheLocalClock)
-{
+TEST_F(ConsoleTest, TimeDefaultsToTheLocalClock) {
     EXPECT_EQ(Run("/time"), 0);
     EXPECT_TRUE(std::regex_match(m_Out, std::regex("Date: \\d\\d\\.\\d\\d\\.\\d{4}\r\nTime: \\d\\d:\\d\\d:\\d\\d\r\n")))
         << m_Out;
@@ -576,8 +550,7 @@ TEST_F(ConsoleTest, TimeDefaultsToTheLocalClock)
 
 // ------------------------------------------------------------------------------------------------ command files
 
-TEST_F(ConsoleFileTest, ExecRunsEveryLineWhateverTheLineEnds)
-{
+TEST_F(ConsoleFileTest, ExecRunsEveryLineWhateverTheLineEnds) {
     const struct {
         const char* what;
         std::string bytes;
@@ -600,8 +573,7 @@ TEST_F(ConsoleFileTest, ExecRunsEveryLineWhateverTheLineEnds)
     }
 }
 
-TEST_F(ConsoleFileTest, ExecFileLinesAreCommandLines)
-{
+TEST_F(ConsoleFileTest, ExecFileLinesAreCommandLines) {
     WriteBytes("inner.cfg", "/echo inner\n");
     WriteBytes("outer.cfg",
                "# note\n/echo a;/echo b\n/nosuch;/echo skipped\n/exec inner.cfg\n\"/echo quoted\"\n  \n/echo last");
@@ -612,8 +584,7 @@ TEST_F(ConsoleFileTest, ExecFileLinesAreCommandLines)
     EXPECT_EQ(m_Owner.m_Sent, (std::vector<Sent>{{0, "# note"}}));
 }
 
-TEST_F(ConsoleFileTest, ExecReportsMissingFiles)
-{
+TEST_F(ConsoleFileTest, ExecReportsMissingFiles) {
     EXPECT_EQ(Run("/exec autoexec.cfg;/echo after"), 0);
     EXPECT_EQ(m_Out, "Error opening 'autoexec.cfg'\r\nafter\r\n");
     EXPECT_EQ(Run("/exec \"no such dir/x.cfg\""), 0);
@@ -623,8 +594,7 @@ TEST_F(ConsoleFileTest, ExecReportsMissingFiles)
     EXPECT_EQ(m_Out, "");
 }
 
-TEST_F(ConsoleFileTest, ExecRefusesLinesWithNulBytes)
-{
+TEST_F(ConsoleFileTest, ExecRefusesLinesWithNulBytes) {
     static const char nul[] = "/echo a\0b\n/echo c\r\n\0\n/echo d\0";
     WriteBytes("nul.cfg", std::string(nul, sizeof(nul) - 1));
     EXPECT_EQ(Run("/exec nul.cfg"), 0);
@@ -633,8 +603,7 @@ TEST_F(ConsoleFileTest, ExecRefusesLinesWithNulBytes)
                                                            "Error: line 4 of 'nul.cfg' holds a NUL byte, not run"}));
 }
 
-TEST_F(ConsoleFileTest, ExecRefusesOverlongLinesAndReadsOn)
-{
+TEST_F(ConsoleFileTest, ExecRefusesOverlongLinesAndReadsOn) {
     // "/echo", padding and "ok": a line of exactly n bytes that echoes ok when it is run.
     auto line = [](size_t n) { return "/echo" + std::string(n - 7, ' ') + "ok"; };
     const std::string tooLong = "Error: line 2 of 'long.cfg' is longer than 4096 bytes, not run";
@@ -667,8 +636,7 @@ TEST_F(ConsoleFileTest, ExecRefusesOverlongLinesAndReadsOn)
     }
 }
 
-TEST_F(ConsoleFileTest, ExecLineEndsAcrossReadBoundaries)
-{
+TEST_F(ConsoleFileTest, ExecLineEndsAcrossReadBoundaries) {
     // Lines of every length from 1 to 300 bytes, so that line ends fall on every position of the reads, and
     // one 4096-byte line whose CR is the last byte of the first 64 KiB with its LF after it.
     std::string bytes;
@@ -693,8 +661,7 @@ TEST_F(ConsoleFileTest, ExecLineEndsAcrossReadBoundaries)
     EXPECT_EQ(SplitLines(m_Out), expected);
 }
 
-TEST_F(ConsoleFileTest, ExecStreamsAGiganticFile)
-{
+TEST_F(ConsoleFileTest, ExecStreamsAGiganticFile) {
     // 10 MB on one line, then 2000 lines of 5000 bytes: 20 MB in all, every line refused, and the last one runs.
     {
         std::FILE* f = std::fopen("big.cfg", "wb");
@@ -718,8 +685,7 @@ TEST_F(ConsoleFileTest, ExecStreamsAGiganticFile)
     EXPECT_TRUE(m_Owner.m_Sent.empty());
 }
 
-TEST_F(ConsoleFileTest, ExecNestingIsBounded)
-{
+TEST_F(ConsoleFileTest, ExecNestingIsBounded) {
     WriteBytes("self.cfg", "/echo in\n/exec self.cfg\n/echo out\n");
     for (int round = 0; round < 2; ++round) {  // the depth is given back: a second run behaves the same
         SCOPED_TRACE(round);
@@ -740,8 +706,7 @@ TEST_F(ConsoleFileTest, ExecNestingIsBounded)
     EXPECT_EQ(SplitLines(m_Out), expected);
 }
 
-TEST_F(ConsoleFileTest, ExecChainsUpToTheDepthLimit)
-{
+TEST_F(ConsoleFileTest, ExecChainsUpToTheDepthLimit) {
     for (int files : {CConsole::kMaxExecDepth, CConsole::kMaxExecDepth + 1}) {
         SCOPED_TRACE(files);
         std::vector<std::string> expected;
@@ -760,8 +725,7 @@ TEST_F(ConsoleFileTest, ExecChainsUpToTheDepthLimit)
 
 // ------------------------------------------------------------------------------------------------ saved log
 
-TEST_F(ConsoleFileTest, SavelogWritesCrCrLfAndEndsWithTheSavingText)
-{
+TEST_F(ConsoleFileTest, SavelogWritesCrCrLfAndEndsWithTheSavingText) {
     m_Console.WriteLine("one");
     m_Console.WriteLine("");
     m_Console.Write("two");
@@ -775,8 +739,7 @@ TEST_F(ConsoleFileTest, SavelogWritesCrCrLfAndEndsWithTheSavingText)
     EXPECT_EQ(m_Console.Log().substr(m_Console.Log().size() - 10), "donenext\r\n");
 }
 
-TEST_F(ConsoleFileTest, SavelogCases)
-{
+TEST_F(ConsoleFileTest, SavelogCases) {
     // Default name, in the current directory.
     m_Console.WriteLine("x");
     EXPECT_EQ(Run("/savelog"), 0);
@@ -802,13 +765,10 @@ TEST_F(ConsoleFileTest, SavelogCases)
     EXPECT_EQ(ReadBytes("raw.log"), "a\rb\x1A\xFF\r\r\n\r\nSaving to '" + Full("raw.log") + "'... ");
 }
 
-TEST_F(ConsoleFileTest, SavelogReportsAFileThatCannotBeOpened)
-{
+TEST_F(ConsoleFileTest, SavelogReportsAFileThatCannotBeOpened) {
     m_Console.WriteLine("keep");
     fs::create_directory("adir");
-    const struct {
-        const char* line;
-    } cases[] = {{"/savelog nodir/x.log"}, {"/savelog adir"}};
+    const struct { const char* line; } cases[] = {{"/savelog nodir/x.log"}, {"/savelog adir"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
         const std::string before = m_Console.Log();
@@ -819,8 +779,7 @@ TEST_F(ConsoleFileTest, SavelogReportsAFileThatCannotBeOpened)
     EXPECT_FALSE(fs::exists("nodir"));
 }
 
-TEST_F(ConsoleFileTest, ExecAndSavelogTogether)
-{
+TEST_F(ConsoleFileTest, ExecAndSavelogTogether) {
     WriteBytes("save.cfg", "/clear\n/echo saved\n/savelog from_file.log\n");
     EXPECT_EQ(Run("/exec save.cfg"), 0);
     EXPECT_EQ(ReadBytes("from_file.log"), "saved\r\r\nSaving to '" + Full("from_file.log") + "'... ");

@@ -151,10 +151,11 @@ struct StatusCase {
 
 TEST(GameDatagrams, StatusByteGivesRunningAndType) {
     const StatusCase cases[] = {
-        {0, 0, 0, "Game (0)"},        {4, 0, 4, "Game (4)"},     {12, 1, 12, "Game (12)"},
-        {14, 1, 14, "Game (14)"},     {1, -1, 1, "Game (1)"},    {2, -1, 2, "Game (2)"},
-        {13, -1, 13, "Game (13)"},    {0x8C, -1, -116, "Watching replay"},
-        {0xFF, -1, -1, "Game (-1)"},  {0x7F, -1, 127, "Game (127)"},
+        {0, 0, 0, "Game (0)"},           {4, 0, 4, "Game (4)"},
+        {12, 1, 12, "Game (12)"},        {14, 1, 14, "Game (14)"},
+        {1, -1, 1, "Game (1)"},          {2, -1, 2, "Game (2)"},
+        {13, -1, 13, "Game (13)"},       {0x8C, -1, -116, "Watching replay"},
+        {0xFF, -1, -1, "Game (-1)"},     {0x7F, -1, 127, "Game (127)"},
         {0x80, -1, -128, "Game (-128)"},
     };
     for (const StatusCase& c : cases) {

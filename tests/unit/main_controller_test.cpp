@@ -167,7 +167,8 @@ protected:
 TEST_F(MainControllerTest, BannerIsWrittenByteForByte) {
     Start();
     const std::string rule(44, '-');
-    const std::string expected = "Korvalen SE v0.70\r\n" + rule + "\r\nInitializing built-in modules:\r\n"
+    const std::string expected = "Korvalen SE v0.70\r\n" + rule +
+                                 "\r\nInitializing built-in modules:\r\n"
                                  " Starting Scoutline\x99 engine... [OK]\r\n"
                                  " Starting Chatline\x99... [FAILED]\r\n"
                                  " Starting keyRelay\x99... [FAILED]\r\n"
@@ -266,7 +267,8 @@ TEST_F(MainControllerTest, ExpandedGameStaysExpandedUntilItsTextChanges) {
 
 TEST_F(MainControllerTest, ARebuildFeedsNamesAndAddressesToCompletion) {
     Start();
-    RunRefresh({{AdvertBytes("Ladder", "Plains"), "10.77.0.5"}, {IdleSearchBytes(), "10.77.0.6"},
+    RunRefresh({{AdvertBytes("Ladder", "Plains"), "10.77.0.5"},
+                {IdleSearchBytes(), "10.77.0.6"},
                 {AdvertBytes("x", "Plains"), "10.77.0.7"}});
     const auto& keywords = controller.CommandEdit().Keywords();
     for (const char* word : {"Ladder", "10.77.0.5", "10.77.0.6", "10.77.0.7"})
@@ -349,8 +351,7 @@ TEST_F(MainControllerTest, NameSignAndQuit) {
 
 TEST_F(MainControllerTest, CommandsOfSubsystemsNotBuiltDoNothing) {
     Start();
-    for (const char* line : {"hello all", "/w bob hi", "/r hi", "/users", "/configure", "/bw", "/bind",
-                             "/bw_keys x"}) {
+    for (const char* line : {"hello all", "/w bob hi", "/r hi", "/users", "/configure", "/bw", "/bind", "/bw_keys x"}) {
         EXPECT_EQ(Run(line), "") << line;
     }
     EXPECT_EQ(view.endedWith, -1);

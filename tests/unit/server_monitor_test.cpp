@@ -318,9 +318,13 @@ TEST_F(ServerMonitorTest, FailuresGiveMinusOneOrMinusTwo) {
         {"create", &FakeFactory::failCreate, -1, {"create"}},
         {"reuse", &FakeFactory::failReuse, -1, {"create", "reuseaddr 1", "close 1"}},
         {"broadcast", &FakeFactory::failBroadcast, -1, {"create", "reuseaddr 1", "broadcast 1", "close 1"}},
-        {"bind", &FakeFactory::failBind, -1,
+        {"bind",
+         &FakeFactory::failBind,
+         -1,
          {"create", "reuseaddr 1", "broadcast 1", "bind 192.168.5.10:6111", "close 1"}},
-        {"send", &FakeFactory::failSend, -2,
+        {"send",
+         &FakeFactory::failSend,
+         -2,
          {"create", "reuseaddr 1", "broadcast 1", "bind 192.168.5.10:6111", "send 255.255.255.255:6111"}},
     };
     for (const FailureCase& c : cases) {

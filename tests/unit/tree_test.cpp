@@ -111,12 +111,12 @@ TEST_F(TreeCtrlTest, UnknownPathsFindNothing) {
     const char* paths[] = {
         "",
         ".",
-        "Games",                            // no final full stop
-        "Games.[2/8] Ladder.Map: Plains",   // nor here
-        "games.",                           // case matters
+        "Games",                           // no final full stop
+        "Games.[2/8] Ladder.Map: Plains",  // nor here
+        "games.",                          // case matters
         "Games.[9/8] Ladder.",
         "Nowhere.",
-        "ames.",                            // found inside "Games.", but not at its start
+        "ames.",  // found inside "Games.", but not at its start
         "Games.[2/8] Ladder.Map: Plains.More.",
     };
     for (const char* path : paths)
@@ -180,8 +180,8 @@ TEST_F(TreeCtrlTest, ChangedTextsComeBackCollapsedAndUnselected) {
     view.Select(Item({"KVL's online", "bob", "Sign: GG"}));
 
     TreeContent changed = Sample();
-    changed.games[0] = "[3/8] Ladder";        // one more player
-    changed.users[0].sign = "brb";            // a new sign
+    changed.games[0] = "[3/8] Ladder";  // one more player
+    changed.users[0].sign = "brb";      // a new sign
     Refresh(changed);
 
     EXPECT_FALSE(view.IsExpanded(Item({"Games", "[3/8] Ladder"})));

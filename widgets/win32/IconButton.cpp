@@ -7,8 +7,8 @@
 
 bool CToolTips::Create(HWND owner) {
     m_hOwner = owner;
-    m_Window.Reset(::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
-                                     CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
+    m_Window.Reset(::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                                     CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
                                      ::GetModuleHandleA(nullptr), nullptr));
     return static_cast<bool>(m_Window);
 }
@@ -34,8 +34,8 @@ bool CIconButton::Attach(HWND button, int iconId) {
     ::GetClientRect(button, &client);
     const int room = std::min(client.right - client.left, client.bottom - client.top) - 8;
     const int size = room >= 32 ? 32 : room >= 24 ? 24 : 16;
-    m_Icon.Reset(static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(iconId), IMAGE_ICON,
-                                                 size, size, LR_DEFAULTCOLOR)));
+    m_Icon.Reset(static_cast<HICON>(
+        ::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(iconId), IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
     if (!m_Icon)
         return false;
     ::SendMessageA(button, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(m_Icon.Get()));

@@ -52,8 +52,8 @@ void CResizableLayout::OnSize(UINT sizeType, int cx, int cy) {
 void CResizableLayout::OnGetMinMaxInfo(MINMAXINFO* info) const {
     if (!info || m_MinimumWindow.cx <= 0)
         return;
-    const LayoutSize minimum = ApplyMinimumSize({info->ptMinTrackSize.x, info->ptMinTrackSize.y},
-                                                {m_MinimumWindow.cx, m_MinimumWindow.cy});
+    const LayoutSize minimum =
+        ApplyMinimumSize({info->ptMinTrackSize.x, info->ptMinTrackSize.y}, {m_MinimumWindow.cx, m_MinimumWindow.cy});
     info->ptMinTrackSize.x = minimum.cx;
     info->ptMinTrackSize.y = minimum.cy;
 }

@@ -64,9 +64,7 @@ CSystemTray::~CSystemTray() {
 
 std::string TrayHolderCaption(const char* windowCaption) { return std::string(windowCaption) + " tray"; }
 
-bool CSystemTray::RegisterWindowClass() {
-    return RegisterClassOnce(kTrayWindowClass, &ForwardWindowProc<CSystemTray>);
-}
+bool CSystemTray::RegisterWindowClass() { return RegisterClassOnce(kTrayWindowClass, &ForwardWindowProc<CSystemTray>); }
 
 bool CSystemTray::Create(const TrayIconParams& params) {
     HWND parent = params.parent;
@@ -80,8 +78,8 @@ bool CSystemTray::Create(const TrayIconParams& params) {
     // The tray's own hidden pop-up hears the broadcasts (taskbar re-created) and, without a parent, the callbacks.
     if (!RegisterWindowClass())
         return false;
-    m_TrayWindow.Reset(::CreateWindowExA(0, kTrayWindowClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                         ModuleInstance(), this));
+    m_TrayWindow.Reset(
+        ::CreateWindowExA(0, kTrayWindowClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, ModuleInstance(), this));
     if (!m_TrayWindow)
         return false;
     m_TaskbarCreated = ::RegisterWindowMessageA("TaskbarCreated");
@@ -179,8 +177,8 @@ LRESULT CSystemTray::OnTrayMessage(WPARAM id, LPARAM mouseMessage) {
     }
     if (LOWORD(mouseMessage) == WM_LBUTTONDBLCLK) {
         ::SetForegroundWindow(target);
-        const UINT command = m_bDefaultByPosition ? ::GetMenuItemID(popup, static_cast<int>(m_DefaultItem))
-                                                  : m_DefaultItem;
+        const UINT command =
+            m_bDefaultByPosition ? ::GetMenuItemID(popup, static_cast<int>(m_DefaultItem)) : m_DefaultItem;
         ::SendMessageA(target, WM_COMMAND, command, 0);
         return 1;
     }
@@ -221,8 +219,8 @@ void CSystemTray::EnsureHiddenOwner(HWND window) {
     // Its title is what a second copy of the program looks for while this one lives in the tray.
     char caption[256] = {};
     ::GetWindowTextA(window, caption, sizeof(caption));
-    m_HiddenOwner.Reset(::CreateWindowExA(0, kTrayWindowClass, TrayHolderCaption(caption).c_str(), WS_POPUP, 0, 0, 0,
-                                          0, nullptr, nullptr, ModuleInstance(), nullptr));
+    m_HiddenOwner.Reset(::CreateWindowExA(0, kTrayWindowClass, TrayHolderCaption(caption).c_str(), WS_POPUP, 0, 0, 0, 0,
+                                          nullptr, nullptr, ModuleInstance(), nullptr));
 }
 
 // The caption flies between the window and the tray area, when the system's minimise animation is on.

@@ -16,13 +16,26 @@ void Report(const char* kind, WPARAM wp, LPARAM lp) {
 
 LRESULT CALLBACK GameProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-    case WM_KEYDOWN: Report("key down", wp, lp); return 0;
-    case WM_KEYUP: Report("key up", wp, lp); return 0;
-    case WM_SYSKEYDOWN: Report("key sysdown", wp, lp); return 0;
-    case WM_SYSKEYUP: Report("key sysup", wp, lp); return 0;
-    case WM_CHAR: Report("char", wp, lp); return 0;
-    case WM_DESTROY: PostQuitMessage(0); return 0;
-    default: return DefWindowProcA(h, msg, wp, lp);
+    case WM_KEYDOWN:
+        Report("key down", wp, lp);
+        return 0;
+    case WM_KEYUP:
+        Report("key up", wp, lp);
+        return 0;
+    case WM_SYSKEYDOWN:
+        Report("key sysdown", wp, lp);
+        return 0;
+    case WM_SYSKEYUP:
+        Report("key sysup", wp, lp);
+        return 0;
+    case WM_CHAR:
+        Report("char", wp, lp);
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    default:
+        return DefWindowProcA(h, msg, wp, lp);
     }
 }
 

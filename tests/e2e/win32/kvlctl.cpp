@@ -152,10 +152,10 @@ struct VkName {
     int vk;
 };
 const VkName kVkNames[] = {
-    {"RETURN", VK_RETURN}, {"ENTER", VK_RETURN}, {"ESCAPE", VK_ESCAPE}, {"ESC", VK_ESCAPE}, {"TAB", VK_TAB},
-    {"UP", VK_UP},         {"DOWN", VK_DOWN},    {"LEFT", VK_LEFT},     {"RIGHT", VK_RIGHT}, {"BACK", VK_BACK},
-    {"HOME", VK_HOME},     {"END", VK_END},      {"DELETE", VK_DELETE}, {"F1", VK_F1},       {"F5", VK_F5},
-    {"SPACE", VK_SPACE},
+    {"RETURN", VK_RETURN}, {"ENTER", VK_RETURN}, {"ESCAPE", VK_ESCAPE}, {"ESC", VK_ESCAPE},
+    {"TAB", VK_TAB},       {"UP", VK_UP},        {"DOWN", VK_DOWN},     {"LEFT", VK_LEFT},
+    {"RIGHT", VK_RIGHT},   {"BACK", VK_BACK},    {"HOME", VK_HOME},     {"END", VK_END},
+    {"DELETE", VK_DELETE}, {"F1", VK_F1},        {"F5", VK_F5},         {"SPACE", VK_SPACE},
 };
 
 bool ParseVk(const std::string& s, int& vk) {
@@ -175,8 +175,16 @@ bool ParseVk(const std::string& s, int& vk) {
 
 bool IsExtendedKey(int vk) {
     switch (vk) {
-    case VK_UP: case VK_DOWN: case VK_LEFT: case VK_RIGHT: case VK_HOME: case VK_END: case VK_PRIOR: case VK_NEXT:
-    case VK_INSERT: case VK_DELETE:
+    case VK_UP:
+    case VK_DOWN:
+    case VK_LEFT:
+    case VK_RIGHT:
+    case VK_HOME:
+    case VK_END:
+    case VK_PRIOR:
+    case VK_NEXT:
+    case VK_INSERT:
+    case VK_DELETE:
         return true;
     default:
         return false;
@@ -312,9 +320,9 @@ bool DumpTree(const RemoteTree& rt, HTREEITEM first, int depth, std::string& out
         std::string text;
         if (!rt.Get(item, tv, text))
             return false;
-        Appendf(out, "%d %d %d %d %d %d %d %s\n", depth, tv.iImage, tv.iSelectedImage,
-                (tv.state & TVIS_BOLD) ? 1 : 0, (tv.state & TVIS_EXPANDED) ? 1 : 0,
-                (tv.state & TVIS_SELECTED) ? 1 : 0, tv.cChildren ? 1 : 0, Hex(text).c_str());
+        Appendf(out, "%d %d %d %d %d %d %d %s\n", depth, tv.iImage, tv.iSelectedImage, (tv.state & TVIS_BOLD) ? 1 : 0,
+                (tv.state & TVIS_EXPANDED) ? 1 : 0, (tv.state & TVIS_SELECTED) ? 1 : 0, tv.cChildren ? 1 : 0,
+                Hex(text).c_str());
         HTREEITEM child = rt.Next(item, TVGN_CHILD);
         if (child && !DumpTree(rt, child, depth + 1, out))
             return false;
