@@ -38,6 +38,9 @@ public:
     // The Launch and Configure buttons' operations, also run by the bw and configure commands.
     virtual void LaunchGame() = 0;
     virtual void Configure() = 0;
+    virtual bool IsWindowOnScreen() const = 0;
+    virtual void ShowTrayBalloon(const std::string& text, const std::string& title, BalloonIcon icon,
+                                 unsigned seconds) = 0;
 };
 
 class CMainController : public IModuleHost, public ISettingsListener {
@@ -89,6 +92,11 @@ public:
     bool AddKeyword(const std::string& word) override { return m_CommandEdit.AddKeyword(word); }
     uintptr_t SetTimer(unsigned id, unsigned milliseconds) override { return m_View.SetTimer(id, milliseconds); }
     void KillTimer(unsigned id) override { m_View.KillTimer(id); }
+    bool IsWindowOnScreen() const override { return m_View.IsWindowOnScreen(); }
+    void ShowTrayBalloon(const std::string& text, const std::string& title, BalloonIcon icon,
+                         unsigned seconds) override {
+        m_View.ShowTrayBalloon(text, title, icon, seconds);
+    }
 
     // ISettingsListener: the automatic refresh follows the new settings (no refresh is started at once).
     void OnSettingsChanged() override;

@@ -6,11 +6,13 @@
 
 #include "app/MainController.h"
 #include "base/AppContext.h"
+#include "base/GameWindow.h"
 #include "network/NotifySocket.h"
 
 // What the platform layer provides for the modules.
 struct PlatformServices {
     ISocketFactory& sockets;
+    IWindowFinder& windows;  // the game window's look-ups
 };
 
 void RegisterSubsystems(CMainController& controller, const CAppContext& context, PlatformServices platform);

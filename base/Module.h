@@ -20,6 +20,9 @@ public:
     virtual void WriteList(const std::vector<std::string>& list) = 0;
 };
 
+// The icon of a tray balloon.
+enum class BalloonIcon { None, Info, Warning, Error };
+
 // What the main window logic offers its modules.
 class IModuleHost {
 public:
@@ -33,6 +36,11 @@ public:
     // The timer's handle, 0 on failure.
     virtual uintptr_t SetTimer(unsigned id, unsigned milliseconds) = 0;
     virtual void KillTimer(unsigned id) = 0;
+    // Whether the main window is on screen (false while it lives in the tray).
+    virtual bool IsWindowOnScreen() const = 0;
+    // A balloon at the tray icon; seconds until it closes by itself.
+    virtual void ShowTrayBalloon(const std::string& text, const std::string& title, BalloonIcon icon,
+                                 unsigned seconds) = 0;
 };
 
 // Every contribution but the banner line is optional: the defaults contribute nothing.

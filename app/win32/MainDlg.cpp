@@ -40,7 +40,7 @@ struct ButtonDecoration {
 }  // namespace
 
 CMainDlg::CMainDlg(CAppContext& context) : m_Context(context), m_Controller(*this, context) {
-    RegisterSubsystems(m_Controller, m_Context, PlatformServices{m_Sockets});
+    RegisterSubsystems(m_Controller, m_Context, PlatformServices{m_Sockets, m_WindowFinder});
 }
 
 CMainDlg::~CMainDlg() {
@@ -149,7 +149,7 @@ INT_PTR CMainDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TRAY_NOTIFY:
         return Result(m_Tray.OnTrayMessage(wParam, lParam));
     case WM_ALREADY_RUNNING:
-        m_Tray.ShowTrayBalloon("Double-click to restore", "KVL already running", NIIF_INFO, kBalloonSeconds);
+        ShowTrayBalloon("Double-click to restore", "KVL already running", BalloonIcon::Info, kBalloonSeconds);
         return Result(0);
     default: {
         // A subsystem's notification (hook reports, peer notices, registered messages), or nobody's.
@@ -372,6 +372,26 @@ void CMainDlg::LaunchGame() {
 
 void CMainDlg::Configure() {
     // The configuration dialog comes with the window's tray and configuration support.
+}
+
+bool CMainDlg::IsWindowOnScreen() const { return m_hWnd && ::IsWindowVisible(m_hWnd); }
+
+void CMainDlg::ShowTrayBalloon(const std::string& text, const std::string& title, BalloonIcon icon, unsigned seconds) {
+    DWORD kind = NIIF_NONE;
+    switch (icon) {
+    case BalloonIcon::Info:
+        kind = NIIF_INFO;
+        break;
+    case BalloonIcon::Warning:
+        kind = NIIF_WARNING;
+        break;
+    case BalloonIcon::Error:
+        kind = NIIF_ERROR;
+        break;
+    case BalloonIcon::None:
+        break;
+    }
+    m_Tray.ShowTrayBalloon(text.c_str(), title.c_str(), kind, seconds);
 }
 
 void CMainDlg::SendConsoleCommand(std::unique_ptr<CommandRequest> request) {

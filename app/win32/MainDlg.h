@@ -13,6 +13,7 @@
 #include "app/win32/TreeViewAdapter.h"
 #include "base/AppContext.h"
 #include "base/win32/WinHandle.h"
+#include "base/win32/WindowFinder.h"
 #include "console/win32/CommandEditBox.h"
 #include "console/win32/EditOutputPane.h"
 #include "network/win32/WinsockSockets.h"
@@ -38,6 +39,9 @@ public:
     void EndDialog(int result) override;
     void LaunchGame() override;
     void Configure() override;
+    bool IsWindowOnScreen() const override;
+    void ShowTrayBalloon(const std::string& text, const std::string& title, BalloonIcon icon,
+                         unsigned seconds) override;
 
     // IConsoleOwner
     void SendConsoleCommand(std::unique_ptr<CommandRequest> request) override;
@@ -75,6 +79,7 @@ private:
     CRegistryStore m_SettingsStore;
     // The factory outlives the controller, whose monitors own sockets made by it.
     CWinsockFactory m_Sockets;
+    CWindowFinder m_WindowFinder;
     CEditOutputPane m_OutputPane;
     CCommandEditBox m_CommandBox;
     CTreeViewAdapter m_TreeView;

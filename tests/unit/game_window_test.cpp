@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "assistant/GameWindow.h"
+#include "base/GameWindow.h"
 
 namespace {
 

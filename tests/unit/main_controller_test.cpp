@@ -46,6 +46,12 @@ public:
     void Configure() override { ++configures; }
     int launches = 0;
     int configures = 0;
+    bool onScreen = true;
+    std::vector<std::string> balloons;  // "title|text|seconds"
+    bool IsWindowOnScreen() const override { return onScreen; }
+    void ShowTrayBalloon(const std::string& text, const std::string& title, BalloonIcon, unsigned seconds) override {
+        balloons.push_back(title + "|" + text + "|" + std::to_string(seconds));
+    }
 };
 
 class LanSocket;
@@ -110,6 +116,15 @@ void FakeLan::Deliver(const Bytes& bytes, const std::string& from) {
         queue.pop_back();
 }
 
+// The desktop as the game-window questions see it.
+class FakeWindows : public IWindowFinder {
+public:
+    uintptr_t game = 0;
+    uintptr_t foreground = 0;
+    uintptr_t FindTopLevel(const char*, const char*) const override { return game; }
+    uintptr_t ForegroundWindow() const override { return foreground; }
+};
+
 class FakePane : public IOutputPane {
 public:
     std::string text;
@@ -129,7 +144,7 @@ class MainControllerTest : public ::testing::Test, public IConsoleOwner {
 protected:
     void SetUp() override {
         context.Settings().RefreshAuto = 0;
-        RegisterSubsystems(controller, context, PlatformServices{lan});
+        RegisterSubsystems(controller, context, PlatformServices{lan, windows});
         for (const auto& module : controller.Modules())
             if (auto* games = dynamic_cast<CGameMonitorModule*>(module.get()))
                 monitor = &games->ServerMonitor();
@@ -158,6 +173,7 @@ protected:
     FakePane pane;
     FakeBox box;
     FakeTreeView tree;
+    FakeWindows windows;
     CAppContext context{"10.77.0.2"};
     CMainController controller{view, context};
     CServerMonitor* monitor = nullptr;

@@ -1,6 +1,6 @@
 // Whether the game's window exists and whether it is in front; looked up afresh at every call, because the game
 // comes and goes while the program runs.
-#include "assistant/GameWindow.h"
+#include "base/GameWindow.h"
 
 bool IsGameForeground(const IWindowFinder& finder) {
     // Two empty handles compare equal: with no game and nothing in front, the answer is true.
