@@ -39,15 +39,29 @@ PYTHON = sys.executable
 NS_PREFIX = "kvle2e"
 SKIP = 77  # exit code CTest reads as "skipped"
 
-# Control ids of the main window (res/resource.h).
-IDC_STATUS_TREE = 1003
-IDC_COMMAND = 1004
-IDC_OUTPUT = 1006
-IDC_LAUNCH = 1009
-IDC_REFRESH = 1010
-IDC_CONFIGURE = 1011
-IDC_EXEC = 1012
-IDC_QUIT = 1013
+
+
+def _resource_ids():
+    """The numeric ids of the program's resource header (res/resource.h), which the program and the driver share."""
+    ids = {}
+    with open(os.path.join(REPO, "res", "resource.h")) as header:
+        for line in header:
+            m = re.match(r"#define\s+(\w+)\s+(\d+)\s*$", line)
+            if m:
+                ids[m.group(1)] = int(m.group(2))
+    return ids
+
+
+_IDS = _resource_ids()
+# Control ids of the main window.
+IDC_STATUS_TREE = _IDS["IDC_STATUS_TREE"]
+IDC_COMMAND = _IDS["IDC_COMMAND"]
+IDC_OUTPUT = _IDS["IDC_OUTPUT"]
+IDC_LAUNCH = _IDS["IDC_LAUNCH"]
+IDC_REFRESH = _IDS["IDC_REFRESH"]
+IDC_CONFIGURE = _IDS["IDC_CONFIGURE"]
+IDC_EXEC = _IDS["IDC_EXEC"]
+IDC_QUIT = _IDS["IDC_QUIT"]
 WM_ALREADY_RUNNING = 0x800B
 
 # The start-up banner. A module whose subsystem is not built yet honestly reports " [FAILED]"; Bulwark has no module.

@@ -16,19 +16,22 @@
 #include <string>
 #include <vector>
 
+#include "res/resource.h"
+
 namespace {
 
 enum Exit { EXIT_OK = 0, EXIT_USAGE = 1, EXIT_NOWINDOW = 2, EXIT_NOCONTROL = 3, EXIT_FAILED = 4, EXIT_DISABLED = 5 };
 
-const int kPaneId = 1006;
-const int kTreeId = 1003;
-const int kQuitId = 1013;
+// The main window's controls, as the program's resource script numbers them.
+const int kPaneId = IDC_OUTPUT;
+const int kTreeId = IDC_STATUS_TREE;
+const int kQuitId = IDC_QUIT;
 const char kReadyText[] = "Type '/help' to get list of commands";
 const UINT kSendTimeout = 5000;
 // How long posted input may take to be handled: a command can write thousands of console lines.
 const DWORD kSyncTimeout = 120000;
 
-std::string g_caption = "Korvalen SE";
+std::string g_caption = KVL_MAIN_CAPTION;
 
 using Args = std::vector<std::string>;
 
@@ -604,7 +607,7 @@ int CmdWaitEnabled(const Args& a, std::string& out) {
 int CmdTree(const Args&, std::string& out) {
     Context cx;
     HWND tree;
-    int rc = Control(cx, "1003", tree);
+    int rc = Control(cx, std::to_string(kTreeId), tree);
     if (rc)
         return rc;
     RemoteTree rt(tree);
@@ -623,7 +626,7 @@ int CmdTreeItem(const Args& a, std::string&) {
         return EXIT_USAGE;
     Context cx;
     HWND tree;
-    int rc = Control(cx, "1003", tree);
+    int rc = Control(cx, std::to_string(kTreeId), tree);
     if (rc)
         return rc;
     RemoteTree rt(tree);
