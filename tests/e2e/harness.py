@@ -13,7 +13,8 @@ temporary folders are deleted.
 The bitness of Wine follows the programs in KVL_WIN_BIN (their PE header): the 32-bit product (build/win) runs under
 32-bit Wine, WINEARCH=win32 and the `wine` launcher; a 64-bit build of the same sources (build/win64, which
 scripts/build.sh makes where scripts/wine-arch.sh finds that the kernel cannot execute 32-bit programs) runs under the
-64-bit loader with WINEARCH=win64. Each bitness has a base prefix of its own.
+64-bit loader with WINEARCH=win64. Each bitness has a base prefix of its own; the 64-bit one also replaces a font
+that trips a fault of 64-bit Wine's text shaping (see WIN64_FONT_REPLACEMENTS).
 
 Environment: KVL_WIN_BIN (the cross-built programs), KVL_E2E_STATE (where the base prefixes live; next to
 KVL_WIN_BIN by default), KVL_E2E_KEEP=1 (keep a run's folder: logs, prefixes, the programs' working folders; the
