@@ -2,8 +2,17 @@
 # Installs what is missing, builds KVL_SE.exe and keyRelay.dll and starts the program under Wine: on $DISPLAY when it
 # is set, otherwise on a private Xvfb display whose name is printed. Where this kernel cannot execute 32-bit programs
 # (scripts/wine-arch.sh), it starts the 64-bit build of the same sources under 64-bit Wine instead, and says so.
+#
+# --demo: the program on a small simulated LAN instead (scripts/demo.py): fake game hosts, idle players, two more
+# copies of the program and a fake game window, all inside network namespaces that the demo makes and removes.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+demo=0
+case "${1:-}" in
+  --demo) demo=1 ;;
+  "") ;;
+  *) echo "usage: scripts/run.sh [--demo]" >&2; exit 2 ;;
+esac
 bash "$root/scripts/setup.sh"
 bash "$root/scripts/build.sh" win
 export WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="}
@@ -16,6 +25,9 @@ else
   export WINEPREFIX=${WINEPREFIX:-$HOME/.kvl-se-wine} WINEARCH=win32
   wine=(wine)
   bin="$root/build/win/bin"
+fi
+if [ "$demo" = 1 ]; then
+  KVL_WIN_BIN=$bin exec python3 "$root/scripts/demo.py"
 fi
 if [ -z "${DISPLAY:-}" ]; then
   fifo=$(mktemp)

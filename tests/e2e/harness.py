@@ -329,6 +329,16 @@ class Display:
         self.log.close()
 
 
+class SharedDisplay:
+    """A display that somebody else runs (the user's $DISPLAY): used as it is, never closed."""
+
+    def __init__(self, name):
+        self.name = name
+
+    def close(self):
+        pass
+
+
 # --------------------------------------------------------------------------------------------------- base prefix
 
 
@@ -926,13 +936,14 @@ class Host:
 class Harness:
     """One run: display, LAN, hosts. Use as a context manager, or call close()."""
 
-    def __init__(self, name="run"):
+    def __init__(self, name="run", display=None):
+        """display: the name of an X display to use (such as the user's $DISPLAY); None starts a private Xvfb."""
         CLEANUP.install()
         sweep_stale()
         self.run_id = "%s-%d-%s" % (NS_PREFIX, os.getpid(), os.urandom(2).hex())
         self.workdir = tempfile.mkdtemp(prefix="%s-%d-%s-" % (NS_PREFIX, os.getpid(), name))
         self.netns, self.etc_dirs, self.hosts, self.fakes = [], [], [], []
-        self._display = None
+        self._display = SharedDisplay(display) if display else None
         self.closed = False
         self._undo = CLEANUP.push(self.close)
         self.lan_ns = self.run_id + "--lan"

@@ -8,6 +8,7 @@
 #include <commctrl.h>
 #include <psapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -560,6 +561,40 @@ int CmdSync(const Args&, std::string&) {
     return Sync(cx.main, kSyncTimeout) ? EXIT_OK : EXIT_FAILED;
 }
 
+// How quickly the main window answers while something else happens: for DURATION_MS, a WM_NULL sent every
+// INTERVAL_MS (10 by default) and the time each took to be handled. Prints "probes N max MS median MS".
+int CmdProbe(const Args& a, std::string& out) {
+    if (a.size() < 2 || a.size() > 3)
+        return EXIT_USAGE;
+    Context cx;
+    int rc = NeedMain(cx);
+    if (rc)
+        return rc;
+    const double duration = atoi(a[1].c_str()) / 1000.0;
+    const DWORD interval = a.size() == 3 ? (DWORD)atoi(a[2].c_str()) : 10;
+    LARGE_INTEGER frequency, start, before, after;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    std::vector<double> waits;
+    for (;;) {
+        QueryPerformanceCounter(&before);
+        if ((double)(before.QuadPart - start.QuadPart) / frequency.QuadPart >= duration)
+            break;
+        DWORD_PTR r;
+        if (!SendMessageTimeoutA(cx.main, WM_NULL, 0, 0, SMTO_NORMAL, kSyncTimeout, &r))
+            return EXIT_FAILED;
+        QueryPerformanceCounter(&after);
+        waits.push_back((double)(after.QuadPart - before.QuadPart) * 1e3 / frequency.QuadPart);
+        Sleep(interval);
+    }
+    if (waits.empty())
+        return EXIT_FAILED;
+    std::vector<double> sorted = waits;
+    std::sort(sorted.begin(), sorted.end());
+    Appendf(out, "probes %u max %.3f median %.3f\n", (unsigned)sorted.size(), sorted.back(), sorted[sorted.size() / 2]);
+    return EXIT_OK;
+}
+
 int CmdGetSel(const Args& a, std::string& out) {
     if (a.size() != 2)
         return EXIT_USAGE;
@@ -908,6 +943,7 @@ const Command kCommands[] = {
     {"post-key", CmdPostKey, "ID VK..."},
     {"type", CmdType, "ID TEXT"},
     {"sync", CmdSync, ""},
+    {"probe", CmdProbe, "DURATION_MS [INTERVAL_MS]"},
     {"get-sel", CmdGetSel, "ID"},
     {"is-enabled", CmdIsEnabled, "ID"},
     {"tree", CmdTree, ""},
