@@ -36,7 +36,8 @@ void CKVLTreeCtrl::SaveTreeState() {
     // collapsed branches, are not visited.
     m_ExpandedPaths.clear();
     for (TreeItem item = m_pView->GetFirstVisible(); item != TREE_NONE; item = m_pView->GetNextVisible(item)) {
-        if (m_pView->GetChild(item) != TREE_NONE && m_pView->IsExpanded(item))
+        // The state first: most items are collapsed, and each question costs the control a search.
+        if (m_pView->IsExpanded(item) && m_pView->GetChild(item) != TREE_NONE)
             m_ExpandedPaths.push_back(ItemPath(item));
     }
 

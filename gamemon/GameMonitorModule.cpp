@@ -42,19 +42,23 @@ void CGameMonitorModule::EndRefresh() {
 }
 
 void CGameMonitorModule::BuildTreeSection(ITreeView& tree) {
-    const TreeItem games = tree.InsertItem(TREE_NONE, "Games", IMG_ROOT_GAMES, false);
-    for (const auto& game : m_ServerMonitor.Games()) {
-        const TreeItem item = tree.InsertItem(games, Format("[%d/%d] %s", game->players, game->maxPlayers, game->name),
-                                              game->running != 0 ? IMG_GAME_RUNNING : IMG_GAME_WAITING, false);
-        tree.InsertItem(item, Format("Address: %s", game->address), IMG_ADDRESS, false);
-        tree.InsertItem(item, Format("Map: %s", game->map), IMG_MAP, false);
-        tree.InsertItem(item, "Type: " + GameTypeText(game->status), IMG_TYPE, false);
-        tree.InsertItem(item, game->running != 0 ? "Status: Running" : "Status: Waiting", IMG_STATUS, false);
+    // Each game's details go in last, once both roots and all their children are in. The tree is the same as
+    // when each game's details follow it, but the control looks an item up by a search through its items in the
+    // order they were inserted (Wine's does): kept near the front, the games and idle players that the rebuild and
+    // the saving of the view ask about stay cheap to find when there are thousands.
+    const auto& games = m_ServerMonitor.Games();
+    std::vector<TreeItem> gameItems;
+    gameItems.reserve(games.size());
+    const TreeItem gamesRoot = tree.InsertItem(TREE_NONE, "Games", IMG_ROOT_GAMES, false);
+    for (const auto& game : games) {
+        gameItems.push_back(tree.InsertItem(gamesRoot,
+                                            Format("[%d/%d] %s", game->players, game->maxPlayers, game->name),
+                                            game->running != 0 ? IMG_GAME_RUNNING : IMG_GAME_WAITING, false));
         m_Host.AddKeyword(game->name);
         m_Host.AddKeyword(game->address);
     }
-    tree.SortChildren(games);
-    tree.Expand(games);
+    tree.SortChildren(gamesRoot);
+    tree.Expand(gamesRoot);
 
     const TreeItem waiting = tree.InsertItem(TREE_NONE, "Waiting games", IMG_ROOT_WAITING, false);
     for (const auto& player : m_ServerMonitor.IdlePlayers()) {
@@ -63,6 +67,15 @@ void CGameMonitorModule::BuildTreeSection(ITreeView& tree) {
     }
     tree.SortChildren(waiting);
     tree.Expand(waiting);
+
+    for (size_t i = 0; i < games.size(); ++i) {
+        const GameInfo& game = *games[i];
+        const TreeItem item = gameItems[i];
+        tree.InsertItem(item, Format("Address: %s", game.address), IMG_ADDRESS, false);
+        tree.InsertItem(item, Format("Map: %s", game.map), IMG_MAP, false);
+        tree.InsertItem(item, "Type: " + GameTypeText(game.status), IMG_TYPE, false);
+        tree.InsertItem(item, game.running != 0 ? "Status: Running" : "Status: Waiting", IMG_STATUS, false);
+    }
 }
 
 std::string CGameMonitorModule::TrayTipPart() const {

@@ -74,6 +74,11 @@ int CWinsockSocket::ReceiveFrom(uint8_t* buffer, size_t capacity, std::string& f
     return received;
 }
 
+bool CWinsockSocket::HasWaitingBytes() const {
+    u_long waiting = 0;
+    return ::ioctlsocket(m_Socket.Get(), FIONREAD, &waiting) == 0 && waiting > 0;
+}
+
 CWinsockFactory::~CWinsockFactory() { DetachWindowOwner(m_Window.Get()); }
 
 bool CWinsockFactory::EnsureWindow() {
@@ -87,6 +92,7 @@ bool CWinsockFactory::EnsureWindow() {
 }
 
 constexpr int kReceiveBufferBytes = 1 << 20;
+constexpr int kDatagramsPerNotification = 64;
 
 std::unique_ptr<CNotifySocket> CWinsockFactory::CreateUdpSocket() {
     if (!EnsureWindow())
@@ -110,11 +116,21 @@ std::unique_ptr<CNotifySocket> CWinsockFactory::CreateUdpSocket() {
 void CWinsockFactory::OnSocketNotify(SOCKET handle, LPARAM event) {
     if (WSAGETSELECTEVENT(event) != FD_READ)
         return;
-    auto it = m_Sockets.find(handle);
-    if (it == m_Sockets.end())
-        return;
-    // The owner may destroy the socket while it handles the datagram: nothing touches it after Notify returns.
-    it->second->Notify();
+    // One notification reads what is waiting, not just one datagram: when a whole LAN answers a search, a posted
+    // message and its round trips per datagram cost more than the datagram itself, and the socket's buffer
+    // overflows. The budget keeps the window answering; a datagram left waiting brings the next notification.
+    // The first read is unconditional: an empty datagram at the head of the queue shows as nothing waiting, and
+    // only a read removes it.
+    for (int read = 0; read < kDatagramsPerNotification; ++read) {
+        const auto it = m_Sockets.find(handle);
+        if (it == m_Sockets.end())
+            return;
+        CWinsockSocket* socket = it->second;
+        if (read > 0 && !socket->HasWaitingBytes())
+            return;
+        // The owner may destroy the socket while it handles the datagram: it is looked up again before each read.
+        socket->Notify();
+    }
 }
 
 LRESULT CWinsockFactory::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

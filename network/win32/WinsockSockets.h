@@ -23,6 +23,8 @@ public:
     int ReceiveFrom(uint8_t* buffer, size_t capacity, std::string& fromAddress, uint16_t& fromPort) override;
 
     SOCKET Handle() const { return m_Socket.Get(); }
+    // True when a datagram of at least one byte waits to be read (a waiting empty datagram is not seen).
+    bool HasWaitingBytes() const;
 
 private:
     CWinsockFactory& m_Factory;

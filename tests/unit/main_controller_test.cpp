@@ -2,6 +2,7 @@
 // start-up banner and timers, the refresh cycle, the status tree rebuild, the listings and the command line.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <functional>
 #include <map>
@@ -272,6 +273,27 @@ TEST_F(MainControllerTest, TreeImagesAndOrderFollowTheGames) {
     EXPECT_EQ(tree.Image(games), IMG_ROOT_GAMES);
     EXPECT_EQ(tree.Image(tree.FindChild(TREE_NONE, "Waiting games")), IMG_ROOT_WAITING);
     EXPECT_EQ(tree.Image(tree.FindChild(TREE_NONE, "KVL's online")), IMG_ROOT_USERS);
+}
+
+// The control finds an item by searching its items in insertion order: the games and idle players, which the
+// rebuild and the saving of the view ask about, go in before any game's details (the fake's handles count up).
+TEST_F(MainControllerTest, GameDetailsAreInsertedAfterBothRootsChildren) {
+    Start();
+    RunRefresh({{AdvertBytes("Alpha", "Lost Temple", 2, 4, 12), "10.77.0.9"},
+                {AdvertBytes("Zeta", "Plains", 1, 8, 0), "10.77.0.8"},
+                {IdleSearchBytes(), "10.77.0.6"}});
+    const TreeItem games = tree.FindChild(TREE_NONE, "Games");
+    const TreeItem waiting = tree.FindChild(TREE_NONE, "Waiting games");
+    std::vector<TreeItem> listed = tree.Children(games);
+    const std::vector<TreeItem> idle = tree.Children(waiting);
+    listed.insert(listed.end(), idle.begin(), idle.end());
+    ASSERT_EQ(listed.size(), 3u);
+    TreeItem firstDetail = ~TreeItem{0};
+    for (TreeItem game : tree.Children(games))
+        for (TreeItem line : tree.Children(game))
+            firstDetail = std::min(firstDetail, line);
+    EXPECT_LT(*std::max_element(listed.begin(), listed.end()), firstDetail);
+    EXPECT_LT(waiting, firstDetail);
 }
 
 TEST_F(MainControllerTest, ExpandedGameStaysExpandedUntilItsTextChanges) {
