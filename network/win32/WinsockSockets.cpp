@@ -92,7 +92,8 @@ bool CWinsockFactory::EnsureWindow() {
 }
 
 constexpr int kReceiveBufferBytes = 1 << 20;
-constexpr int kDatagramsPerNotification = 64;
+constexpr int kDatagramsPerNotification = 256;
+constexpr DWORD kMillisecondsPerNotification = 15;
 
 std::unique_ptr<CNotifySocket> CWinsockFactory::CreateUdpSocket() {
     if (!EnsureWindow())
@@ -117,20 +118,29 @@ void CWinsockFactory::OnSocketNotify(SOCKET handle, LPARAM event) {
     if (WSAGETSELECTEVENT(event) != FD_READ)
         return;
     // One notification reads what is waiting, not just one datagram: when a whole LAN answers a search, a posted
-    // message and its round trips per datagram cost more than the datagram itself, and the socket's buffer
-    // overflows. The budget keeps the window answering; a datagram left waiting brings the next notification.
-    // The first read is unconditional: an empty datagram at the head of the queue shows as nothing waiting, and
-    // only a read removes it.
-    for (int read = 0; read < kDatagramsPerNotification; ++read) {
-        const auto it = m_Sockets.find(handle);
-        if (it == m_Sockets.end())
-            return;
-        CWinsockSocket* socket = it->second;
+    // message and its round trips to the server for each datagram cost more than the datagram itself, and the
+    // answers pile up. Notifications are off while the socket is read, or every read that leaves more waiting
+    // would post one more, each to find nothing. The budget keeps the window answering; whatever is left brings
+    // the next notification when they are turned back on. The first read is unconditional: an empty datagram at
+    // the head of the queue shows as nothing waiting, and only a read removes it.
+    auto it = m_Sockets.find(handle);
+    if (it == m_Sockets.end())
+        return;
+    CWinsockSocket* const socket = it->second;
+    ::WSAAsyncSelect(handle, m_Window.Get(), 0, 0);
+    const DWORD start = ::GetTickCount();
+    for (int read = 0; read < kDatagramsPerNotification && ::GetTickCount() - start < kMillisecondsPerNotification;
+         ++read) {
         if (read > 0 && !socket->HasWaitingBytes())
-            return;
-        // The owner may destroy the socket while it handles the datagram: it is looked up again before each read.
+            break;
+        // The owner may destroy the socket while it handles the datagram (a new one may even get its handle,
+        // already set up for its own notifications): nothing touches this one after that.
         socket->Notify();
+        it = m_Sockets.find(handle);
+        if (it == m_Sockets.end() || it->second != socket)
+            return;
     }
+    ::WSAAsyncSelect(handle, m_Window.Get(), WM_SOCKET_NOTIFY, FD_READ);
 }
 
 LRESULT CWinsockFactory::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
