@@ -18,11 +18,16 @@ bool IsUsable(const std::string& address) {
 }  // namespace
 
 std::string ChooseLocalAddress(const std::vector<std::string>& resolved, const std::vector<std::string>& interfaces) {
+    return ChooseLocalAddress(resolved, [&interfaces] { return interfaces; });
+}
+
+std::string ChooseLocalAddress(const std::vector<std::string>& resolved,
+                               const std::function<std::vector<std::string>()>& interfaces) {
     // The resolver's first answer is the host's address, unless it names loopback (Debian maps the host name to
     // 127.0.1.1) or there is none: bound there, the sockets would never hear the LAN.
     if (!resolved.empty() && IsUsable(resolved.front()))
         return resolved.front();
-    for (const std::string& address : interfaces)
+    for (const std::string& address : interfaces())
         if (IsUsable(address))
             return address;
     return "0.0.0.0";

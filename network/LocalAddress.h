@@ -1,6 +1,7 @@
 // The host's own IPv4 address, which both UDP sockets bind to.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -8,4 +9,8 @@
 // host's interfaces. The first resolved address unless it is a loopback one or there is none; then the first
 // non-loopback interface address; else "0.0.0.0".
 std::string ChooseLocalAddress(const std::vector<std::string>& resolved, const std::vector<std::string>& interfaces);
+// The same choice, asking for the interfaces' addresses only when the resolver's answer does not do: reading them
+// loads a library and asks the system, which start-up is spared on most hosts.
+std::string ChooseLocalAddress(const std::vector<std::string>& resolved,
+                               const std::function<std::vector<std::string>()>& interfaces);
 bool IsLoopbackAddress(const std::string& dottedQuad);

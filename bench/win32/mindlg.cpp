@@ -6,7 +6,6 @@
 #include <windows.h>
 #include <commctrl.h>
 #ifdef KVL_MINDLG_LIBS
-#include <iphlpapi.h>
 #include <shellapi.h>
 #endif
 
@@ -82,8 +81,6 @@ INT_PTR CALLBACK DialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM) {
 void ImportTheProgramsLibraries() {
     if (GetCommandLineA()[0] != '\x01')
         return;
-    ULONG size = 0;
-    GetIpAddrTable(nullptr, &size, FALSE);
     Shell_NotifyIconA(NIM_DELETE, nullptr);
     WSADATA data;
     WSAStartup(MAKEWORD(1, 1), &data);

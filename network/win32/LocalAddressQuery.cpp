@@ -28,14 +28,21 @@ std::vector<std::string> ResolvedAddresses() {
     return addresses;
 }
 
+// The IP helper library is loaded here, when it is needed, rather than by the loader at every start.
 std::vector<std::string> InterfaceAddresses() {
     std::vector<std::string> addresses;
+    using GetIpAddrTableFunction = DWORD(WINAPI*)(PMIB_IPADDRTABLE, PULONG, BOOL);
+    HMODULE library = ::LoadLibraryA("iphlpapi.dll");
+    if (!library)
+        return addresses;
+    const auto getTable =
+        reinterpret_cast<GetIpAddrTableFunction>(reinterpret_cast<void*>(::GetProcAddress(library, "GetIpAddrTable")));
     ULONG size = 0;
-    if (::GetIpAddrTable(nullptr, &size, FALSE) != ERROR_INSUFFICIENT_BUFFER || size == 0)
+    if (!getTable || getTable(nullptr, &size, FALSE) != ERROR_INSUFFICIENT_BUFFER || size == 0)
         return addresses;
     std::vector<unsigned char> buffer(size);
     auto* table = reinterpret_cast<MIB_IPADDRTABLE*>(buffer.data());
-    if (::GetIpAddrTable(table, &size, FALSE) != NO_ERROR)
+    if (getTable(table, &size, FALSE) != NO_ERROR)
         return addresses;
     for (DWORD i = 0; i < table->dwNumEntries; ++i) {
         in_addr address{};
@@ -47,4 +54,4 @@ std::vector<std::string> InterfaceAddresses() {
 
 }  // namespace
 
-std::string DetermineLocalAddress() { return ChooseLocalAddress(ResolvedAddresses(), InterfaceAddresses()); }
+std::string DetermineLocalAddress() { return ChooseLocalAddress(ResolvedAddresses(), InterfaceAddresses); }

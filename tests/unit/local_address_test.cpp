@@ -22,6 +22,19 @@ TEST(LocalAddress, ChoiceAmongResolverAndInterfaces) {
         EXPECT_EQ(ChooseLocalAddress(c.resolved, c.interfaces), c.expected) << c.what;
 }
 
+TEST(LocalAddress, InterfacesAreAskedForOnlyWhenTheResolverDoesNotDo) {
+    int asked = 0;
+    const auto interfaces = [&asked] {
+        ++asked;
+        return std::vector<std::string>{"127.0.0.1", "10.77.0.9"};
+    };
+    EXPECT_EQ(ChooseLocalAddress({"10.77.0.2"}, interfaces), "10.77.0.2");
+    EXPECT_EQ(asked, 0);
+    EXPECT_EQ(ChooseLocalAddress({"127.0.1.1", "10.77.0.2"}, interfaces), "10.77.0.9");
+    EXPECT_EQ(ChooseLocalAddress({}, interfaces), "10.77.0.9");
+    EXPECT_EQ(asked, 2);
+}
+
 TEST(LocalAddress, LoopbackIsTheWhole127Network) {
     EXPECT_TRUE(IsLoopbackAddress("127.0.0.1"));
     EXPECT_TRUE(IsLoopbackAddress("127.0.1.1"));
