@@ -243,7 +243,11 @@ public:
         GetWindowThreadProcessId(window, &pid);
         m_process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE | PROCESS_QUERY_INFORMATION,
                                 FALSE, pid);
-        if (m_process)
+        // The records placed there (TVITEMA, TTTOOLINFOA) have this build's layout, pointers and all: the target
+        // must be of the same bitness (the 32-bit driver with the 32-bit program, or both 64-bit).
+        BOOL ownWow64 = FALSE, targetWow64 = FALSE;
+        if (m_process && IsWow64Process(GetCurrentProcess(), &ownWow64) && IsWow64Process(m_process, &targetWow64) &&
+            ownWow64 == targetWow64)
             m_base = (char*)VirtualAllocEx(m_process, NULL, kSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
     }
     ~Remote() {
@@ -825,8 +829,8 @@ int CmdMemory(const Args&, std::string& out) {
     CloseHandle(p);
     if (!ok)
         return EXIT_FAILED;
-    Appendf(out, "working_set %lu\npeak_working_set %lu\npagefile %lu\n", (unsigned long)pmc.WorkingSetSize,
-            (unsigned long)pmc.PeakWorkingSetSize, (unsigned long)pmc.PagefileUsage);
+    Appendf(out, "working_set %llu\npeak_working_set %llu\npagefile %llu\n", (unsigned long long)pmc.WorkingSetSize,
+            (unsigned long long)pmc.PeakWorkingSetSize, (unsigned long long)pmc.PagefileUsage);
     return EXIT_OK;
 }
 
