@@ -98,6 +98,7 @@ std::string GameNotFoundText(const std::string& gameFile) {
 }
 
 std::string PathTooLongText(const std::string& path) {
-    return "The path \"" + path + "\" is " + std::to_string(path.size()) + " characters long\n\nA path may have " +
+    // The path itself is not quoted: a line that long would stretch the balloon across the screen.
+    return "The path is " + std::to_string(path.size()) + " characters long\n\nA path may have " +
            std::to_string(kMaxSettingText) + " characters at most, with its closing backslash";
 }

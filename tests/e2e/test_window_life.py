@@ -113,6 +113,8 @@ class WindowLifeTests(unittest.TestCase):
         self.assertEqual(self.p.dlg_text(CFG, F["period"]), b"600000")
         self.assertEqual(self.p.dlg_state(CFG, F["auto"])[:2], (True, 1))
         self.assertTrue(self.p.dlg_state(CFG, F["period"])[0], "period box enabled while Auto is ticked")
+        time.sleep(0.3)
+        H.save_png(self.p.screenshot(self.p.dlg_state(CFG, 0)[2]), os.path.join(self.shots, "config.png"))
         self.p.dlg_click(CFG, F["auto"], "bm")
         self.assertEqual(self.p.dlg_state(CFG, F["auto"])[1], 0)
         self.assertFalse(self.p.dlg_state(CFG, F["period"])[0], "unticking Auto disables the period box")
@@ -172,8 +174,19 @@ class WindowLifeTests(unittest.TestCase):
 
         # A bad word in the name warns and changes nothing.
         self.p.dlg_set(CFG, F["name"], "xXDORKXx")
-        self.p.wait_balloon(b"Warning! A 'bad word' detected")
+        bad = self.p.wait_balloon(b"Warning! A 'bad word' detected")
         self.assertEqual(self.p.dlg_text(CFG, F["name"]), b"xXDORKXx")
+        H.save_png(self.p.screenshot(bad["rect"]), os.path.join(self.shots, "badword.png"))
+
+        # A key pressed in the program closes every balloon that closes on a key (all of them here), fading out.
+        self.assertGreaterEqual(len(self.p.balloons()), 2, self.p.balloons())
+        foreground = bytes.fromhex(self.p.ctl("press", "SHIFT").strip().decode())
+        self.assertEqual(foreground, CFG.encode(), "the key went to the dialog")
+        deadline = time.time() + 3
+        while self.p.balloons() and time.time() < deadline:
+            time.sleep(0.05)
+        self.assertEqual(self.p.balloons(), [], "a key closed them")
+        self.assertEqual(self.p.dialog_count(CFG), 1, "the key itself did nothing else")
 
         self.p.dlg_click(CFG, H.IDCANCEL)
         self.p.wait_dialog(CFG, shown=False)

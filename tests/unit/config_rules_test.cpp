@@ -205,6 +205,8 @@ TEST(ConfigTexts, Messages) {
     EXPECT_EQ(GameNotFoundText("C:\\X\\starcraft.exe"),
               "File \"C:\\X\\starcraft.exe\" not found\n\nPlease, enter a valid path or an empty string\nif you "
               "don't want to run the game from KVL");
+    EXPECT_EQ(PathTooLongText(std::string(128, 'p')),
+              "The path is 128 characters long\n\nA path may have 127 characters at most, with its closing backslash");
     EXPECT_EQ(WithoutTrailingBackslash("C:\\"), "C:");
     EXPECT_EQ(WithoutTrailingBackslash("C:\\Games"), "C:\\Games");
 }

@@ -162,10 +162,10 @@ struct VkName {
     int vk;
 };
 const VkName kVkNames[] = {
-    {"RETURN", VK_RETURN}, {"ENTER", VK_RETURN}, {"ESCAPE", VK_ESCAPE}, {"ESC", VK_ESCAPE},
-    {"TAB", VK_TAB},       {"UP", VK_UP},        {"DOWN", VK_DOWN},     {"LEFT", VK_LEFT},
-    {"RIGHT", VK_RIGHT},   {"BACK", VK_BACK},    {"HOME", VK_HOME},     {"END", VK_END},
-    {"DELETE", VK_DELETE}, {"F1", VK_F1},        {"F5", VK_F5},         {"SPACE", VK_SPACE},
+    {"RETURN", VK_RETURN}, {"ENTER", VK_RETURN}, {"ESCAPE", VK_ESCAPE}, {"ESC", VK_ESCAPE},  {"TAB", VK_TAB},
+    {"UP", VK_UP},         {"DOWN", VK_DOWN},    {"LEFT", VK_LEFT},     {"RIGHT", VK_RIGHT}, {"BACK", VK_BACK},
+    {"HOME", VK_HOME},     {"END", VK_END},      {"DELETE", VK_DELETE}, {"F1", VK_F1},       {"F5", VK_F5},
+    {"SPACE", VK_SPACE},   {"SHIFT", VK_SHIFT},
 };
 
 bool ParseVk(const std::string& s, int& vk) {
@@ -1017,6 +1017,26 @@ int CmdPostCommand(const Args& a, std::string&) {
     return PostMessageA(cx.main, WM_COMMAND, MAKEWPARAM(id, 0), 0) ? EXIT_OK : EXIT_FAILED;
 }
 
+int CmdPress(const Args& a, std::string& out) {
+    // press VK...: each key pressed and released as keyboard input (keybd_event): it reaches the foreground window
+    // of the prefix through the input queue, where keyboard hooks see it. Prints the foreground window's caption.
+    if (a.size() < 2)
+        return EXIT_USAGE;
+    for (size_t i = 1; i < a.size(); ++i) {
+        int vk;
+        if (!ParseVk(a[i], vk))
+            return EXIT_USAGE;
+        BYTE scan = (BYTE)MapVirtualKeyA(vk, 0);
+        keybd_event((BYTE)vk, scan, 0, 0);
+        keybd_event((BYTE)vk, scan, KEYEVENTF_KEYUP, 0);
+    }
+    char caption[256] = {0};
+    GetWindowTextA(GetForegroundWindow(), caption, sizeof caption);
+    out += Hex(caption);
+    out += "\n";
+    return EXIT_OK;
+}
+
 int CmdScreenshot(const Args& a, std::string& out) {
     // screenshot X Y W H: that part of the screen as a 24-bit bottom-up BMP file.
     long x, y, w, h;
@@ -1145,6 +1165,7 @@ const Command kCommands[] = {
     {"sys-command", CmdSysCommand, "CMD"},
     {"post-command", CmdPostCommand, "ID"},
     {"screenshot", CmdScreenshot, "X Y W H"},
+    {"press", CmdPress, "VK..."},
     {"serve", CmdServe, ""},
 };
 
