@@ -18,7 +18,7 @@ that trips a fault of 64-bit Wine's text shaping (see WIN64_FONT_REPLACEMENTS).
 
 Environment: KVL_WIN_BIN (the cross-built programs), KVL_E2E_STATE (where the base prefixes live; next to
 KVL_WIN_BIN by default), KVL_E2E_KEEP=1 (keep a run's folder: logs, prefixes, the programs' working folders; the
-next run sweeps it).
+next run sweeps it), KVL_E2E_SHOTS (a folder for the PNG screenshots some tests take; the run's folder by default).
 
 Each host's kvlctl server (see win32/kvlctl.cpp) is its prefix's first Wine process: it starts the host's
 wineserver inside the host's namespace and keeps it warm for the programs started after it.
@@ -683,6 +683,15 @@ class KvlProcess:
                             if len(f) > 7 else b""))
         return out
 
+    def tray_icon_point(self):
+        """The screen point of the program's icon in Wine's own notification area ("Wine System Tray", its first and
+        only icon: the left of its client area, below its caption)."""
+        for w in self.windows():
+            if w["cls"] == b"__winex11_standalone_tray" and w["visible"]:
+                l, t, r, b = w["rect"]
+                return l + 9, b - 14
+        raise AssertionError("no Wine System Tray window")
+
     def balloons(self):
         """The program's balloon tips on screen (caption = title)."""
         return [w for w in self.windows() if w["cls"] == BALLOON_CLASS and w["visible"]]
@@ -1049,6 +1058,11 @@ class Harness:
         h = Host(self, len(self.hosts), name, addrs, hostname, hosts_lines)
         self.hosts.append(h)
         return h
+
+    def xdotool(self, *args):
+        """Real pointer and key input on the run's display (it reaches every host's windows)."""
+        env = dict(os.environ, DISPLAY=self.display.name)
+        run(["xdotool"] + [str(a) for a in args], env=env)
 
     def close(self):
         if self.closed:

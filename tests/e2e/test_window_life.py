@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
-"""The window's life under Wine: minimise to the tray and the second-start balloon, "&KVL" bringing it back, the
-About box and its moving ticker, the configuration dialog driven through its real controls (fields, Auto, OK, Cancel,
-a wrong number, a missing game, a path too long, a bad word, no second dialog) with the registry checked and the new
-refresh period in effect at once, and the Launch button starting a stand-in game and hiding the window."""
+"""The window's life under Wine: minimise to the tray and the second-start balloon, a double click on the tray icon
+and "&KVL" bringing it back, the About box and its moving ticker, the configuration dialog driven through its real
+controls (fields, Auto, OK, Cancel, a wrong number, a missing game, a path too long, a bad word and a key closing the
+balloons, no second dialog) with the registry checked and the new refresh period in effect at once, and the Launch
+button starting a stand-in game and hiding the window."""
 import os
 import shutil
 import time
@@ -77,7 +78,21 @@ class WindowLifeTests(unittest.TestCase):
         self.assertIn(shown[0], (b"KVL already running", b""))
         self.assertEqual(self.state()["visible"], "0", "the balloon does not restore the window")
 
-        self.p.ctl("post-command", H.ID_TRAY_KVL)  # the tray menu's "&KVL"
+        # A double click on the tray icon brings it back (the menu's default entry).
+        x, y = self.p.tray_icon_point()
+        self.h.xdotool("mousemove", x, y, "click", "--repeat", 2, "--delay", 80, 1)
+        deadline = time.time() + 10
+        while self.state()["visible"] != "1" and time.time() < deadline:
+            time.sleep(0.1)
+        st = self.state()
+        self.assertEqual((st["visible"], st["iconic"], st["parented"]), ("1", "0", "0"), st)
+        self.assertEqual(self.p.ctl("count").strip(), b"1")
+
+        # And so does the tray menu's "&KVL".
+        self.p.ctl("sys-command", H.SC_MINIMIZE)
+        self.p.ctl("sync")
+        self.assertEqual(self.state()["visible"], "0")
+        self.p.ctl("post-command", H.ID_TRAY_KVL)
         self.p.ctl("sync")
         st = self.state()
         self.assertEqual((st["visible"], st["iconic"], st["parented"]), ("1", "0", "0"), st)
