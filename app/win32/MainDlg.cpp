@@ -42,7 +42,7 @@ struct ButtonDecoration {
 }  // namespace
 
 CMainDlg::CMainDlg(CAppContext& context) : m_Context(context), m_Controller(*this, context) {
-    RegisterSubsystems(m_Controller, m_Context, PlatformServices{m_Sockets, m_WindowFinder});
+    RegisterSubsystems(m_Controller, m_Context, PlatformServices{m_Sockets, m_WindowFinder, m_KeyRelay, m_Keystrokes});
 }
 
 CMainDlg::~CMainDlg() {

@@ -10,8 +10,10 @@
 
 #include "app/MainController.h"
 #include "app/WindowActions.h"
+#include "app/win32/KeyRelayLibrary.h"
 #include "app/win32/RegistryStore.h"
 #include "app/win32/TreeViewAdapter.h"
+#include "assistant/win32/KeystrokePlatform.h"
 #include "base/AppContext.h"
 #include "base/win32/WinHandle.h"
 #include "base/win32/WindowFinder.h"
@@ -94,6 +96,9 @@ private:
     // The factory outlives the controller, whose monitors own sockets made by it.
     CWinsockFactory m_Sockets;
     CWindowFinder m_WindowFinder;
+    // The hook library and the keystroke worker's platform outlive the modules that use them.
+    CKeyRelayLibrary m_KeyRelay{m_hWnd};
+    CWin32KeystrokePlatform m_Keystrokes;
     CEditOutputPane m_OutputPane;
     CCommandEditBox m_CommandBox;
     CTreeViewAdapter m_TreeView;

@@ -89,7 +89,7 @@ TM = b"\x99"  # the trade-mark sign: one byte of the ANSI code page
 MODULES = [
     (b" Starting Scoutline" + TM + b" engine...", b" [OK]"),
     (b" Starting Chatline" + TM + b"...", b" [FAILED]"),
-    (b" Starting keyRelay" + TM + b"...", b" [FAILED]"),
+    (b" Starting keyRelay" + TM + b"...", b" [OK]"),  # the keystroke worker runs and the hook is set
     (b" Starting Bulwark" + TM + b" services...", b" [FAILED]"),
 ]
 BANNER = (b"Korvalen SE v0.70\r\n" + b"-" * 44 + b"\r\nInitializing built-in modules:\r\n"
@@ -836,12 +836,15 @@ class FakeGame:
         self.proc = host.wine_popen([exe("fakegame.exe")] + list(options), stdout=subprocess.PIPE,
                                     log_name="fakegame")
         self.lines = queue.Queue()
+        self.timed = []  # (arrival time, line) of every line, for measurements
         threading.Thread(target=self._reader, daemon=True).start()
         self.hwnd = int(self.wait_line("ready", 60).split()[1], 16)
 
     def _reader(self):
         for line in self.proc.stdout:
-            self.lines.put(line.decode(errors="replace").strip())
+            text = line.decode(errors="replace").strip()
+            self.timed.append((time.time(), text))
+            self.lines.put(text)
 
     def wait_line(self, prefix, timeout=10):
         deadline = time.time() + timeout
@@ -864,6 +867,17 @@ class FakeGame:
                 out.append(self.lines.get_nowait())
             except queue.Empty:
                 return out
+
+    def settle(self, quiet=1.0, timeout=20):
+        """The lines reported until none came for `quiet` seconds (at most `timeout` seconds in all)."""
+        out = []
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            try:
+                out.append(self.lines.get(timeout=quiet))
+            except queue.Empty:
+                break
+        return out
 
     def close(self):
         stop_process(self.proc)

@@ -10,6 +10,7 @@
 #include "app/Subsystems.h"
 #include "base/TreeImages.h"
 #include "gamemon/GameMonitorModule.h"
+#include "tests/unit/FakeKeyboard.h"
 #include "tests/unit/FakeTreeView.h"
 #include "tests/unit/GameDatagramBuilder.h"
 
@@ -144,7 +145,7 @@ class MainControllerTest : public ::testing::Test, public IConsoleOwner {
 protected:
     void SetUp() override {
         context.Settings().RefreshAuto = 0;
-        RegisterSubsystems(controller, context, PlatformServices{lan, windows});
+        RegisterSubsystems(controller, context, PlatformServices{lan, windows, keyRelay, keystrokes});
         for (const auto& module : controller.Modules())
             if (auto* games = dynamic_cast<CGameMonitorModule*>(module.get()))
                 monitor = &games->ServerMonitor();
@@ -174,6 +175,8 @@ protected:
     FakeBox box;
     FakeTreeView tree;
     FakeWindows windows;
+    FakeKeyRelay keyRelay;
+    FakeKeystrokePlatform keystrokes;
     CAppContext context{"10.77.0.2"};
     CMainController controller{view, context};
     CServerMonitor* monitor = nullptr;
@@ -187,12 +190,18 @@ TEST_F(MainControllerTest, BannerIsWrittenByteForByte) {
                                  "\r\nInitializing built-in modules:\r\n"
                                  " Starting Scoutline\x99 engine... [OK]\r\n"
                                  " Starting Chatline\x99... [FAILED]\r\n"
-                                 " Starting keyRelay\x99... [FAILED]\r\n"
+                                 " Starting keyRelay\x99... [OK]\r\n"
                                  " Starting Bulwark\x99 services... [FAILED]\r\n"
                                  "Done\r\n" +
                                  rule + "\r\nType '/help' to get list of commands\r\n\r\n";
     EXPECT_EQ(pane.text, expected);
     EXPECT_EQ(controller.Console().Log(), expected);
+}
+
+TEST_F(MainControllerTest, KeyRelayLineFailsWhenTheHookIsOwnedElsewhere) {
+    keyRelay.hookAvailable = false;
+    Start();
+    EXPECT_NE(pane.text.find(" Starting keyRelay\x99... [FAILED]\r\n"), std::string::npos);
 }
 
 TEST_F(MainControllerTest, AutomaticRefreshStartsAtOnceWithItsTimers) {
