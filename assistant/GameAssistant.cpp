@@ -424,6 +424,11 @@ void CGameAssistant::OnTimer(unsigned id) {
             StopDrawing();
         StopHideTimer();
         break;
+    case TIMER_CONSOLE_CLEAR:
+        m_Host.KillTimer(TIMER_CONSOLE_CLEAR);
+        if (!m_pCanvas)
+            InvalidateConsole();
+        break;
     default:
         break;
     }
@@ -452,6 +457,10 @@ void CGameAssistant::StopDrawing() {
     if (m_pCanvas) {
         m_Platform.overlay.EndDrawing();
         m_pCanvas = nullptr;
+        // Our last frame and the game's repaint travel to the screen by different ways (under Wine, two
+        // connections to the X server), and the frame may arrive after the repaint: the game repaints the area
+        // once more when that frame has surely arrived.
+        m_Host.SetTimer(TIMER_CONSOLE_CLEAR, CONSOLE_CLEAR_DELAY);
     }
 }
 

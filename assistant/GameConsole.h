@@ -12,8 +12,10 @@
 enum : unsigned {
     TIMER_CONSOLE_PAINT = 4001,  // repaints while drawing
     TIMER_CONSOLE_HIDE = 4002,   // ends the display of recent lines
+    TIMER_CONSOLE_CLEAR = 4003,  // once after drawing stopped: the console area is repainted again
     CONSOLE_PAINT_PERIOD = 1,
     CONSOLE_HIDE_PERIOD = 5000,
+    CONSOLE_CLEAR_DELAY = 100,
     CONSOLE_TIMER_FIRST = 4000,  // the main window hands every timer from here on to the assistant
 };
 

@@ -190,6 +190,11 @@ TEST_F(InGameTest, ConsoleKeyOpensAndCloses) {
     EXPECT_FALSE(assistant.IsDrawing());
     EXPECT_EQ(host.timers.count(TIMER_CONSOLE_PAINT), 0u);
     EXPECT_EQ(overlay.lastArea.bottom, 220) << "the console area is repainted by the game";
+    EXPECT_EQ(host.timers[TIMER_CONSOLE_CLEAR], 100u);
+    const int invalidations = overlay.invalidations;
+    assistant.OnTimer(TIMER_CONSOLE_CLEAR);
+    EXPECT_EQ(overlay.invalidations, invalidations + 1) << "and once more when the last frame has arrived";
+    EXPECT_EQ(host.timers.count(TIMER_CONSOLE_CLEAR), 0u);
 
     Report(HOOK_CONSOLE_KEY);
     EXPECT_EQ(Con().Input(), "xy") << "input and caret survive closing";
