@@ -17,6 +17,7 @@
 //   keyprobe paintwait X Y MS    presses the console key and waits until the screen pixel at the game window's
 //                                client point X,Y turns white; "painted MS" (milliseconds) or "timeout"
 //   keyprobe drawwait X Y MS     the same wait after drawing a white line through X,Y itself on the game window
+//                                (which is then repainted)
 #include <windows.h>
 
 #include <cstdio>
@@ -358,6 +359,8 @@ int PaintWait(int argc, char** argv, bool drawItself) {
         Tap(0xC0, false);
     }
     const double ms = WaitWhite(game, x, y, (DWORD)atoi(argv[4]), start);
+    if (drawItself)
+        InvalidateRect(game, nullptr, TRUE);  // the game paints its own line away
     if (ms < 0)
         printf("timeout\n");
     else
