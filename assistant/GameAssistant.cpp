@@ -470,6 +470,11 @@ void CGameAssistant::StopHideTimer() {
 }
 
 void CGameAssistant::InvalidateConsole() {
-    if (m_hDrawWindow != 0)
-        m_Platform.overlay.Invalidate(m_hDrawWindow, CGameConsole::kConsoleArea);
+    if (m_hDrawWindow == 0)
+        return;
+    // The frame's tab ends on row 220, one below the console area (whose bottom is exclusive): without that row
+    // the tab's lower edge would stay on a game that repaints only what it is asked to.
+    OverlayRect area = CGameConsole::kConsoleArea;
+    area.bottom += 1;
+    m_Platform.overlay.Invalidate(m_hDrawWindow, area);
 }

@@ -183,7 +183,7 @@ TEST_F(InGameTest, ConsoleKeyOpensAndCloses) {
     EXPECT_EQ(relay.mode, KEYMODE_WATCHED);
     EXPECT_FALSE(assistant.IsDrawing());
     EXPECT_EQ(host.timers.count(TIMER_CONSOLE_PAINT), 0u);
-    EXPECT_EQ(overlay.lastArea.bottom, 220) << "the console area is repainted by the game";
+    EXPECT_EQ(overlay.lastArea.bottom, 221) << "the console area and the frame's last row are repainted by the game";
     EXPECT_EQ(host.timers[TIMER_CONSOLE_CLEAR], 100u);
     const int invalidations = overlay.invalidations;
     assistant.OnTimer(TIMER_CONSOLE_CLEAR);
