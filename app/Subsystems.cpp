@@ -7,7 +7,7 @@
 
 #include "app/AbsentModule.h"
 #include "app/ShellCommands.h"
-#include "assistant/GameAssistantModule.h"
+#include "assistant/GameAssistant.h"
 #include "assistant/GameCommands.h"
 #include "base/TreeImages.h"
 #include "gamemon/GameMonitorModule.h"
@@ -29,8 +29,9 @@ void RegisterSubsystems(CMainController& controller, const CAppContext& context,
     controller.AddModule(std::make_unique<CAbsentModule>(" Starting Chatline\x99...", Rows(PeerCommands),
                                                          CAbsentModule::TreeRoot{"KVL's online", IMG_ROOT_USERS},
                                                          "Users: 0"));
-    controller.AddModule(
-        std::make_unique<CGameAssistantModule>(controller, platform.windows, platform.keyRelay, platform.keystrokes));
+    controller.AddModule(std::make_unique<CGameAssistant>(
+        controller, AssistantPlatform{platform.windows, platform.keyRelay, platform.keystrokes, platform.overlay,
+                                      platform.hookReports}));
     // Bulwark never had a module behind its line.
     controller.AddModule(std::make_unique<CAbsentModule>(" Starting Bulwark\x99 services..."));
 }

@@ -9,11 +9,9 @@
 #include "app/Subsystems.h"
 #include "base/TreeImages.h"
 #include "base/win32/WindowProc.h"
-#include "keyRelay.h"
 #include "res/resource.h"
 #include "widgets/win32/BalloonTip.h"
 
-static_assert(WM_KEYRELAY_NOTIFY == KEYRELAY_NOTIFY_MESSAGE, "the hook library announces its reports with this");
 static_assert(WM_TRAY_NOTIFY == 0x800A && WM_ALREADY_RUNNING == 0x800B, "messages other copies and the shell use");
 static_assert(WM_CONSOLE_COMMAND == 0x40A, "the console's command message");
 static_assert(KEY_TAB == VK_TAB && KEY_ESCAPE == VK_ESCAPE && KEY_UP == VK_UP && KEY_RIGHT == VK_RIGHT &&
@@ -42,7 +40,10 @@ struct ButtonDecoration {
 }  // namespace
 
 CMainDlg::CMainDlg(CAppContext& context) : m_Context(context), m_Controller(*this, context) {
-    RegisterSubsystems(m_Controller, m_Context, PlatformServices{m_Sockets, m_WindowFinder, m_KeyRelay, m_Keystrokes});
+    RegisterSubsystems(
+        m_Controller, m_Context,
+        PlatformServices{m_Sockets, m_WindowFinder, m_KeyRelay, m_Keystrokes, m_Overlay, m_HookMessages});
+    m_Controller.AddMessageHandler(m_HookMessages);
 }
 
 CMainDlg::~CMainDlg() {

@@ -13,6 +13,8 @@
 #include "app/win32/KeyRelayLibrary.h"
 #include "app/win32/RegistryStore.h"
 #include "app/win32/TreeViewAdapter.h"
+#include "assistant/win32/GdiOverlay.h"
+#include "assistant/win32/HookMessages.h"
 #include "assistant/win32/KeystrokePlatform.h"
 #include "base/AppContext.h"
 #include "base/win32/WinHandle.h"
@@ -99,6 +101,9 @@ private:
     // The hook library and the keystroke worker's platform outlive the modules that use them.
     CKeyRelayLibrary m_KeyRelay{m_hWnd};
     CWin32KeystrokePlatform m_Keystrokes;
+    // The in-game console's drawing and the hook's reports, for the assistant.
+    CGdiOverlay m_Overlay;
+    CHookMessages m_HookMessages;
     CEditOutputPane m_OutputPane;
     CCommandEditBox m_CommandBox;
     CTreeViewAdapter m_TreeView;

@@ -753,6 +753,51 @@ class KvlProcess:
         stop_process(self.proc)
 
 
+# ------------------------------------------------------------------------------------------------ pictures
+
+
+class Picture:
+    """An RGB picture read from a 24-bit BMP (what `keyprobe shot` writes); pixel(x, y) from the top-left corner."""
+
+    def __init__(self, path):
+        with open(path, "rb") as f:
+            data = f.read()
+        if data[:2] != b"BM":
+            raise ValueError("%s is no BMP" % path)
+        offset = struct.unpack_from("<I", data, 10)[0]
+        self.width, height, _, bits = struct.unpack_from("<iiHH", data, 18)
+        if bits != 24:
+            raise ValueError("%s: %d bits per pixel" % (path, bits))
+        self.height = abs(height)
+        stride = (self.width * 3 + 3) & ~3
+        self.rows = []
+        for y in range(self.height):
+            row = y if height < 0 else self.height - 1 - y
+            bgr = data[offset + row * stride:offset + row * stride + self.width * 3]
+            self.rows.append(bytes(b for i in range(0, len(bgr), 3) for b in (bgr[i + 2], bgr[i + 1], bgr[i])))
+
+    def pixel(self, x, y):
+        row = self.rows[y]
+        return tuple(row[3 * x:3 * x + 3])
+
+    def count(self, colour, left, top, right, bottom):
+        """How many pixels of that colour lie in [left, right) x [top, bottom)."""
+        right, bottom = min(right, self.width), min(bottom, self.height)
+        return sum(1 for y in range(top, bottom) for x in range(left, right) if self.pixel(x, y) == colour)
+
+    def save_png(self, path):
+        import zlib
+        raw = b"".join(b"\0" + row for row in self.rows)
+
+        def chunk(kind, body):
+            return (struct.pack(">I", len(body)) + kind + body
+                    + struct.pack(">I", zlib.crc32(kind + body) & 0xFFFFFFFF))
+        with open(path, "wb") as f:
+            f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", self.width, self.height, 8, 2, 0,
+                                                                           0, 0))
+                    + chunk(b"IDAT", zlib.compress(raw, 6)) + chunk(b"IEND", b""))
+
+
 # ------------------------------------------------------------------------------------------------ fake LAN
 
 
@@ -1015,6 +1060,14 @@ class Host:
         """A fake game window in this host's prefix (options: --foreground, --hidden)."""
         self.ctl  # the prefix's first Wine process is the driver, started inside this namespace
         return FakeGame(self, *options)
+
+    def keyprobe(self, *args, timeout=60):
+        """Runs keyprobe.exe in this host's prefix; its output lines. A failing run is an error."""
+        p = self.wine([exe("keyprobe.exe")] + [str(a) for a in args], check=False, timeout=timeout)
+        if p.returncode != 0:
+            raise RuntimeError("keyprobe %s: exit %d %r" % (" ".join(map(str, args)), p.returncode,
+                                                           p.stdout + p.stderr))
+        return p.stdout.decode(errors="replace").splitlines()
 
     def fakelan(self):
         f = FakeLan(self)

@@ -11,6 +11,7 @@
 #include "base/TreeImages.h"
 #include "gamemon/GameMonitorModule.h"
 #include "tests/unit/FakeKeyboard.h"
+#include "tests/unit/FakeOverlay.h"
 #include "tests/unit/FakeTreeView.h"
 #include "tests/unit/GameDatagramBuilder.h"
 
@@ -145,7 +146,8 @@ class MainControllerTest : public ::testing::Test, public IConsoleOwner {
 protected:
     void SetUp() override {
         context.Settings().RefreshAuto = 0;
-        RegisterSubsystems(controller, context, PlatformServices{lan, windows, keyRelay, keystrokes});
+        RegisterSubsystems(controller, context,
+                           PlatformServices{lan, windows, keyRelay, keystrokes, overlay, hookReports});
         for (const auto& module : controller.Modules())
             if (auto* games = dynamic_cast<CGameMonitorModule*>(module.get()))
                 monitor = &games->ServerMonitor();
@@ -177,6 +179,8 @@ protected:
     FakeWindows windows;
     FakeKeyRelay keyRelay;
     FakeKeystrokePlatform keystrokes;
+    kvltest::FakeOverlayPlatform overlay;
+    kvltest::FakeHookReports hookReports;
     CAppContext context{"10.77.0.2"};
     CMainController controller{view, context};
     CServerMonitor* monitor = nullptr;
