@@ -8,9 +8,9 @@
 #include "app/AbsentModule.h"
 #include "app/ShellCommands.h"
 #include "assistant/GameCommands.h"
-#include "base/TreeImages.h"
 #include "gamemon/GameMonitorModule.h"
 #include "peer/PeerCommands.h"
+#include "peer/PeerModule.h"
 
 namespace {
 
@@ -23,11 +23,8 @@ std::vector<ConsoleCommand> Rows(const ConsoleCommand (&table)[N]) {
 
 void RegisterSubsystems(CMainController& controller, const CAppContext& context, PlatformServices platform) {
     controller.AddModule(std::make_unique<CGameMonitorModule>(controller, platform.sockets, context.LocalAddress()));
-    // The messenger and the keyboard assistant are still to be written: their lines fail, their commands do
-    // nothing, and the users' root stays empty.
-    controller.AddModule(std::make_unique<CAbsentModule>(" Starting Chatline\x99...", Rows(PeerCommands),
-                                                         CAbsentModule::TreeRoot{"KVL's online", IMG_ROOT_USERS},
-                                                         "Users: 0"));
+    controller.AddModule(std::make_unique<CPeerModule>(controller, platform.sockets, context, platform.windows));
+    // The keyboard assistant is still to be written: its line fails and its commands do nothing.
     controller.AddModule(std::make_unique<CAbsentModule>(" Starting keyRelay\x99...", Rows(GameCommands)));
     // Bulwark never had a module behind its line.
     controller.AddModule(std::make_unique<CAbsentModule>(" Starting Bulwark\x99 services..."));
