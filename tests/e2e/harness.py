@@ -54,7 +54,7 @@ WM_ALREADY_RUNNING = 0x800B
 TM = b"\x99"  # the trade-mark sign: one byte of the ANSI code page
 MODULES = [
     (b" Starting Scoutline" + TM + b" engine...", b" [OK]"),
-    (b" Starting Chatline" + TM + b"...", b" [FAILED]"),
+    (b" Starting Chatline" + TM + b"...", b" [OK]"),
     (b" Starting keyRelay" + TM + b"...", b" [FAILED]"),
     (b" Starting Bulwark" + TM + b" services...", b" [FAILED]"),
 ]
@@ -605,6 +605,32 @@ class FakeLan:
                         "idle": h["idle"].hex() if h.get("idle") else None, "idle_to": h.get("idle_to", "broadcast")})
         self.command(op="hosts", hosts=enc, pace=pace, own=list(own))
         self.wait_event("hosts")
+
+    def set_peers(self, peers, pace=0, own=()):
+        """Fake copies of the program that answer every query: (address, presence bytes) pairs."""
+        self.command(op="peers", peers=[{"addr": a, "presence": d.hex()} for a, d in peers], pace=pace,
+                     own=list(own))
+        self.wait_event("peers")
+
+    def peer_datagrams(self, timeout=0.0, src=None):
+        """(source, bytes) of the datagrams that reached the peer socket and were not read yet; waits up to timeout
+        seconds for the first one. Other events read meanwhile are kept."""
+        out, keep = [], []
+        deadline = time.time() + timeout
+        while True:
+            try:
+                line = self.events.get(timeout=max(0.0, deadline - time.time())) if not out and timeout else \
+                    self.events.get_nowait()
+            except queue.Empty:
+                break
+            f = line.split()
+            if f and f[0] == "peer" and (src is None or f[1] == src):
+                out.append((f[1], bytes.fromhex(f[2]) if len(f) > 2 else b""))
+            else:
+                keep.append(line)
+        for line in keep:
+            self.events.put(line)
+        return out
 
     def send(self, src, dst, data, port=6111):
         self.command(op="send", src=src, dst=dst, port=port, hex=data.hex())
