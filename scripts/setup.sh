@@ -18,8 +18,15 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   dpkg --add-architecture i386
   need+=(wine32)
 fi
-if [ ${#need[@]} -gt 0 ]; then
+install() {
   export DEBIAN_FRONTEND=noninteractive
   apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+  apt-get install -y -qq --no-install-recommends "$@" >/dev/null
+}
+if [ ${#need[@]} -gt 0 ]; then
+  install "${need[@]}"
+fi
+# A kernel that cannot execute 32-bit programs runs the end-to-end tests on a 64-bit build (see wine-arch.sh).
+if [ "$(bash "$(dirname "$0")/wine-arch.sh")" = win64 ] && ! command -v x86_64-w64-mingw32-g++ >/dev/null; then
+  install g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
 fi

@@ -13,7 +13,10 @@ struct SharedHookState {
     int32_t keyMode;
     uint8_t watchedKeys[256];
 };
-static_assert(sizeof(SharedHookState) == 4 + 4 + 256, "the shared state is laid out without padding");
+// 32-bit (the shipped library): no padding. A 64-bit build has an 8-byte handle and 4 bytes of tail padding to
+// the struct's 8-byte alignment; both sides of the section are always the same build.
+static_assert(sizeof(SharedHookState) == (sizeof(void*) == 4 ? 4 + 4 + 256 : 8 + 4 + 256 + 4),
+              "the shared state is laid out as expected for the target's pointer size");
 
 }  // namespace
 

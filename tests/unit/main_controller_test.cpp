@@ -269,3 +269,170 @@ TEST_F(MainControllerTest, ShutdownKillsTheTimersButLeavesARefreshRunning) {
 }
 
 }  // namespace
+
+namespace {
+
+// A module that records what the router hands it.
+class RecordingModule : public IModule {
+public:
+    RecordingModule(const char* banner, int startResult, std::vector<ConsoleCommand> rows, unsigned timer,
+                    std::vector<std::string>& log)
+        : m_Banner(banner), m_nStart(startResult), m_Rows(std::move(rows)), m_nTimer(timer), m_Log(log) {}
+
+    const char* BannerText() const override { return m_Banner; }
+    int Start() override {
+        m_Log.push_back(std::string(m_Banner) + " start");
+        return m_nStart;
+    }
+    void Shutdown() override { m_Log.push_back(std::string(m_Banner) + " shutdown"); }
+    std::vector<ConsoleCommand> Commands() const override { return m_Rows; }
+    void OnCommand(uint32_t id, const std::string& argument) override {
+        m_Log.push_back(std::string(m_Banner) + " command " + std::to_string(id) + " '" + argument + "'");
+    }
+    const char* RefreshName() const override { return m_nStart == 0 ? m_Banner : nullptr; }
+    int BeginRefresh() override {
+        m_Log.push_back(std::string(m_Banner) + " begin");
+        return -1;
+    }
+    void EndRefresh() override { m_Log.push_back(std::string(m_Banner) + " end"); }
+    void BuildTreeSection(ITreeView& tree) override { tree.InsertItem(TREE_NONE, m_Banner, 0, false); }
+    std::string TrayTipPart() const override { return m_nStart == 0 ? std::string(m_Banner) + ": 1" : ""; }
+    bool OwnsTimer(unsigned id) const override { return id == m_nTimer; }
+    void OnTimer(unsigned id) override { m_Log.push_back(std::string(m_Banner) + " timer " + std::to_string(id)); }
+
+private:
+    const char* m_Banner;
+    int m_nStart;
+    std::vector<ConsoleCommand> m_Rows;
+    unsigned m_nTimer;
+    std::vector<std::string>& m_Log;
+};
+
+class RecordingHandler : public IMessageHandler {
+public:
+    RecordingHandler(uint32_t message, std::vector<std::string>& log) : m_nMessage(message), m_Log(log) {}
+    bool OnMessage(const WindowMessage& message, intptr_t& result) override {
+        m_Log.push_back("handler " + std::to_string(m_nMessage) + " offered " + std::to_string(message.message));
+        if (message.message != m_nMessage)
+            return false;
+        result = static_cast<intptr_t>(message.wParam) + message.lParam;
+        return true;
+    }
+
+private:
+    uint32_t m_nMessage;
+    std::vector<std::string>& m_Log;
+};
+
+class ModuleRouterTest : public ::testing::Test, public IConsoleOwner {
+protected:
+    void SendConsoleCommand(std::unique_ptr<CommandRequest> request) override {
+        controller.OnConsoleCommand(std::move(request));
+    }
+    void SetUp() override {
+        context.Settings().RefreshAuto = 0;
+        controller.AddModule(
+            std::make_unique<RecordingModule>("alpha", 0, std::vector<ConsoleCommand>{{41, "alpha", "A"}}, 4001, log));
+        controller.AddModule(std::make_unique<RecordingModule>(
+            "beta", -1, std::vector<ConsoleCommand>{{40, "beta", "B"}, {42, "gamma", "C"}}, 4002, log));
+        controller.AddMessageHandler(first);
+        controller.AddMessageHandler(second);
+        controller.Start(this, &pane, &box, &tree);
+    }
+
+    FakeView view;
+    FakePane pane;
+    FakeBox box;
+    FakeTreeView tree;
+    CAppContext context{"10.77.0.2"};
+    CMainController controller{view, context};
+    std::vector<std::string> log;
+    RecordingHandler first{0x8014, log};
+    RecordingHandler second{0x4A, log};
+};
+
+TEST_F(ModuleRouterTest, BannerLinesComeFromEachModulesOwnStart) {
+    EXPECT_NE(pane.text.find("Initializing built-in modules:\r\nalpha [OK]\r\nbeta [FAILED]\r\nDone\r\n"),
+              std::string::npos)
+        << pane.text;
+    EXPECT_EQ(log, (std::vector<std::string>{"alpha start", "beta start"}));
+}
+
+TEST_F(ModuleRouterTest, RowsAreRegisteredByIdAfterTheMainWindowsOwn) {
+    std::vector<std::string> names;
+    for (const ConsoleCommand& row : controller.MainCommandRows())
+        names.push_back(std::to_string(row.id) + " " + row.name);
+    ASSERT_EQ(names.size(), 11u);
+    EXPECT_EQ(names.front(), "1 quit");
+    EXPECT_EQ(std::vector<std::string>(names.end() - 3, names.end()),
+              (std::vector<std::string>{"40 beta", "41 alpha", "42 gamma"}));
+}
+
+TEST_F(ModuleRouterTest, CommandsTimersAndMessagesReachTheirOwners) {
+    log.clear();
+    controller.Console().Execute("/gamma  \"two words\" ;/alpha;/beta x");
+    controller.OnTimer(4002);
+    controller.OnTimer(4001);
+    controller.OnTimer(4999);  // nobody's
+    EXPECT_EQ(log, (std::vector<std::string>{"beta command 42 'two words'", "alpha command 41 ''",
+                                             "beta command 40 'x'", "beta timer 4002", "alpha timer 4001"}));
+
+    log.clear();
+    intptr_t result = 0;
+    EXPECT_TRUE(controller.OnWindowMessage(WindowMessage{0x4A, 5, 7}, result));
+    EXPECT_EQ(result, 12);
+    EXPECT_FALSE(controller.OnWindowMessage(WindowMessage{0x401, 0, 0}, result));
+    EXPECT_EQ(log, (std::vector<std::string>{"handler 32788 offered 74", "handler 74 offered 74",
+                                             "handler 32788 offered 1025", "handler 74 offered 1025"}));
+}
+
+TEST_F(ModuleRouterTest, RefreshTreeAndTipGatherTheModules) {
+    log.clear();
+    ASSERT_EQ(controller.StartRefresh(), 0);
+    // Only a module that names itself takes part; its failure is a warning, and the cycle goes on.
+    EXPECT_NE(pane.text.find("warning: alpha.BeginRefresh() failed\r\n"), std::string::npos);
+    controller.OnTimer(TIMER_REFRESH_DONE);
+    EXPECT_EQ(log, (std::vector<std::string>{"alpha begin", "alpha end"}));
+    EXPECT_EQ(tree.ChildTexts(TREE_NONE), (std::vector<std::string>{"alpha", "beta"}));
+    EXPECT_EQ(view.tip, "alpha: 1");
+
+    log.clear();
+    controller.Shutdown();
+    EXPECT_EQ(log, (std::vector<std::string>{"alpha shutdown", "beta shutdown"}));
+}
+
+TEST_F(MainControllerTest, ChangedSettingsReArmTheAutomaticRefreshWithoutRefreshing) {
+    AppSettings.RefreshAuto = 1;
+    AppSettings.RefreshPeriod = 15000;
+    Start();
+    controller.OnTimer(TIMER_REFRESH_DONE);
+    const int sends = lan.sends;
+    view.timerLog.clear();
+
+    AppSettings.RefreshPeriod = 4000;
+    context.SettingsChanged();
+    EXPECT_EQ(view.timerLog, (std::vector<std::string>{"kill 1000", "set 1000 4000"}));
+    EXPECT_EQ(view.timers.at(TIMER_AUTO_REFRESH), 4000u);
+
+    AppSettings.RefreshAuto = 0;
+    context.SettingsChanged();
+    EXPECT_EQ(view.timers.count(TIMER_AUTO_REFRESH), 0u);
+    EXPECT_EQ(controller.AutoRefreshTimer(), 0u);
+
+    view.timerLog.clear();
+    AppSettings.RefreshAuto = 1;
+    context.SettingsChanged();
+    EXPECT_EQ(view.timerLog, (std::vector<std::string>{"set 1000 4000"})) << "nothing to kill when it was off";
+    EXPECT_EQ(lan.sends, sends) << "the first automatic refresh waits a full period";
+    EXPECT_FALSE(monitor->IsRefreshing());
+}
+
+TEST_F(MainControllerTest, BwAndConfigureReachTheWindowsOperations) {
+    Start();
+    Run("/bw");
+    Run("/configure");
+    EXPECT_EQ(view.launches, 1);
+    EXPECT_EQ(view.configures, 1);
+}
+
+}  // namespace

@@ -9,8 +9,9 @@
 
 #include "base/win32/WinHandle.h"
 
-// The record as the shell of Windows 2000/XP knows it: the balloon fields, no GUID.
-static_assert(NOTIFYICONDATAA_V2_SIZE == 488, "the tray record is the 488-byte form");
+// The record as the shell of Windows 2000/XP knows it: the balloon fields, no GUID. 488 bytes in the 32-bit program;
+// a 64-bit build (wider handles, aligned) has the same form in 504.
+static_assert(NOTIFYICONDATAA_V2_SIZE == (sizeof(void*) == 4 ? 488 : 504), "the tray record is the version-2 form");
 
 // The caption of the hidden window that holds a window parked in the tray: the window's caption and " tray". A
 // second copy of the program looks for it to find the first one.

@@ -62,7 +62,7 @@ int main(int argc, char** argv) {
         return 1;
     if (foreground)
         SetForegroundWindow(h);
-    printf("ready %lx\n", (unsigned long)(ULONG_PTR)h);
+    printf("ready %llx\n", (unsigned long long)(ULONG_PTR)h);
     fflush(stdout);
     MSG m;
     while (GetMessageA(&m, NULL, 0, 0) > 0) {

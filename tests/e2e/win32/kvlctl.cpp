@@ -16,19 +16,22 @@
 #include <string>
 #include <vector>
 
+#include "res/resource.h"
+
 namespace {
 
 enum Exit { EXIT_OK = 0, EXIT_USAGE = 1, EXIT_NOWINDOW = 2, EXIT_NOCONTROL = 3, EXIT_FAILED = 4, EXIT_DISABLED = 5 };
 
-const int kPaneId = 1006;
-const int kTreeId = 1003;
-const int kQuitId = 1013;
+// The main window's controls, as the program's resource script numbers them.
+const int kPaneId = IDC_OUTPUT;
+const int kTreeId = IDC_STATUS_TREE;
+const int kQuitId = IDC_QUIT;
 const char kReadyText[] = "Type '/help' to get list of commands";
 const UINT kSendTimeout = 5000;
 // How long posted input may take to be handled: a command can write thousands of console lines.
 const DWORD kSyncTimeout = 120000;
 
-std::string g_caption = "Korvalen SE";
+std::string g_caption = KVL_MAIN_CAPTION;
 
 using Args = std::vector<std::string>;
 
@@ -240,7 +243,11 @@ public:
         GetWindowThreadProcessId(window, &pid);
         m_process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE | PROCESS_QUERY_INFORMATION,
                                 FALSE, pid);
-        if (m_process)
+        // The records placed there (TVITEMA, TTTOOLINFOA) have this build's layout, pointers and all: the target
+        // must be of the same bitness (the 32-bit driver with the 32-bit program, or both 64-bit).
+        BOOL ownWow64 = FALSE, targetWow64 = FALSE;
+        if (m_process && IsWow64Process(GetCurrentProcess(), &ownWow64) && IsWow64Process(m_process, &targetWow64) &&
+            ownWow64 == targetWow64)
             m_base = (char*)VirtualAllocEx(m_process, NULL, kSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
     }
     ~Remote() {
@@ -604,7 +611,7 @@ int CmdWaitEnabled(const Args& a, std::string& out) {
 int CmdTree(const Args&, std::string& out) {
     Context cx;
     HWND tree;
-    int rc = Control(cx, "1003", tree);
+    int rc = Control(cx, std::to_string(kTreeId), tree);
     if (rc)
         return rc;
     RemoteTree rt(tree);
@@ -623,7 +630,7 @@ int CmdTreeItem(const Args& a, std::string&) {
         return EXIT_USAGE;
     Context cx;
     HWND tree;
-    int rc = Control(cx, "1003", tree);
+    int rc = Control(cx, std::to_string(kTreeId), tree);
     if (rc)
         return rc;
     RemoteTree rt(tree);
@@ -822,8 +829,8 @@ int CmdMemory(const Args&, std::string& out) {
     CloseHandle(p);
     if (!ok)
         return EXIT_FAILED;
-    Appendf(out, "working_set %lu\npeak_working_set %lu\npagefile %lu\n", (unsigned long)pmc.WorkingSetSize,
-            (unsigned long)pmc.PeakWorkingSetSize, (unsigned long)pmc.PagefileUsage);
+    Appendf(out, "working_set %llu\npeak_working_set %llu\npagefile %llu\n", (unsigned long long)pmc.WorkingSetSize,
+            (unsigned long long)pmc.PeakWorkingSetSize, (unsigned long long)pmc.PagefileUsage);
     return EXIT_OK;
 }
 
