@@ -406,7 +406,7 @@ TEST_F(MainControllerTest, ChangedSettingsReArmTheAutomaticRefreshWithoutRefresh
     AppSettings.RefreshPeriod = 15000;
     Start();
     controller.OnTimer(TIMER_REFRESH_DONE);
-    const int sends = lan.sends;
+    const size_t sends = lan.sent.size();
     view.timerLog.clear();
 
     AppSettings.RefreshPeriod = 4000;
@@ -423,7 +423,7 @@ TEST_F(MainControllerTest, ChangedSettingsReArmTheAutomaticRefreshWithoutRefresh
     AppSettings.RefreshAuto = 1;
     context.SettingsChanged();
     EXPECT_EQ(view.timerLog, (std::vector<std::string>{"set 1000 4000"})) << "nothing to kill when it was off";
-    EXPECT_EQ(lan.sends, sends) << "the first automatic refresh waits a full period";
+    EXPECT_EQ(lan.sent.size(), sends) << "the first automatic refresh waits a full period";
     EXPECT_FALSE(monitor->IsRefreshing());
 }
 
