@@ -652,6 +652,7 @@ class FakeLan:
         self.proc = host.popen([PYTHON, os.path.join(HERE, "fakelan.py")], stdin=subprocess.PIPE,
                                stdout=subprocess.PIPE, log_name="fakelan")
         self.events = queue.Queue()
+        self.peer_events = queue.Queue()
         self.lines = []
         threading.Thread(target=self._reader, daemon=True).start()
         self.wait_event("ready", 30)
@@ -659,6 +660,9 @@ class FakeLan:
     def _reader(self):
         for line in self.proc.stdout:
             line = line.decode(errors="replace").strip()
+            if line.startswith("peer "):  # datagrams on the peer port have a queue of their own
+                self.peer_events.put(line)
+                continue
             self.lines.append(line)
             self.events.put(line)
 
@@ -704,24 +708,23 @@ class FakeLan:
         self.wait_event("peers")
 
     def peer_datagrams(self, timeout=0.0, src=None):
-        """(source, bytes) of the datagrams that reached the peer socket and were not read yet; waits up to timeout
-        seconds for the first one. Other events read meanwhile are kept."""
-        out, keep = [], []
+        """(source, bytes) of the datagrams that reached the peer socket and were not read yet (only those from src,
+        when given; the others are dropped); waits up to timeout seconds for the first one."""
+        out = []
         deadline = time.time() + timeout
         while True:
             try:
-                line = self.events.get(timeout=max(0.0, deadline - time.time())) if not out and timeout else \
-                    self.events.get_nowait()
+                if out or timeout <= 0:
+                    line = self.peer_events.get_nowait()
+                else:
+                    line = self.peer_events.get(timeout=max(0.001, deadline - time.time()))
             except queue.Empty:
-                break
+                if out or time.time() >= deadline:
+                    return out
+                continue
             f = line.split()
-            if f and f[0] == "peer" and (src is None or f[1] == src):
+            if src is None or f[1] == src:
                 out.append((f[1], bytes.fromhex(f[2]) if len(f) > 2 else b""))
-            else:
-                keep.append(line)
-        for line in keep:
-            self.events.put(line)
-        return out
 
     def send(self, src, dst, data, port=6111):
         self.command(op="send", src=src, dst=dst, port=port, hex=data.hex())

@@ -43,8 +43,10 @@ class PeerTests(unittest.TestCase):
         cls.h.close()
 
     # -- helpers
-    def refresh(self, name):
-        self.assertEqual(self.p[name].command(b"/refresh"), b"")
+    def refresh(self, name, quiet=True):
+        out = self.p[name].command(b"/refresh")
+        if quiet:
+            self.assertEqual(out, b"")
         self.p[name].wait_refresh_done(60)
 
     def wait_for(self, name, text, timeout=10):
@@ -113,7 +115,7 @@ class PeerTests(unittest.TestCase):
                 shown = [l for l in got[name].split(b"\r\n") if l and not l.startswith(b"Unknown: settle")]
                 self.assertEqual(sorted(shown), sorted(lines))
         # The raw peer got the broadcast, byte for byte, and nothing private.
-        texts = [(src, d) for src, d in self.raw.peer_datagrams() if P.decode(d).get("type") in (2, 3)]
+        texts = [(src, d) for src, d in self.raw.peer_datagrams() if src != RAW and P.decode(d).get("type") in (2, 3)]
         self.assertEqual(texts, [(ANN, P.text("hello all"))])
 
     def test_3_raw_peer_checks_the_bytes(self):
@@ -175,12 +177,15 @@ class PeerTests(unittest.TestCase):
         self.p["Ann"].command(b"/a public line")
         self.p["Ann"].command(b"/w Bob in the tray")
         self.wait_for("Bob", b"<From: Ann> in the tray")
+        # The balloon is a tool tip of the shell's process, showing the line. (Wine's tray does not hand out the
+        # balloon's title through TTM_GETTITLE: the driver reads it empty; the unit tests check the title.)
+        own = int(bob.ctl("pid"))
         balloons = []
         deadline = time.time() + 10
         while not balloons and time.time() < deadline:
-            balloons = [(title, text) for _, _, title, text in bob.tooltips() if title == b"Message from KVL user"]
+            balloons = [text for pid, visible, _, text in bob.tooltips() if pid != own and visible]
             time.sleep(0.1)
-        self.assertEqual(balloons, [(b"Message from KVL user", b"<From: Ann> in the tray")])
+        self.assertEqual(balloons, [b"<From: Ann> in the tray"], "one balloon, for the private line only")
 
     def test_7_bad_input(self):
         ann = self.p["Ann"]
@@ -204,11 +209,14 @@ class PeerTests(unittest.TestCase):
             except TimeoutError:
                 pass
         self.assertTrue(ann.alive())
+        # Everything of the burst is read before the refresh (the marker comes after it).
+        self.raw.send(RAW, ANN, P.text("burst read"), port=P.PEER_PORT)
+        self.wait_for("Ann", b": burst read\r\n", 60)
 
         # 5,000 addresses answer one refresh, with names and signs that fill their fields, twice each.
         long_name, long_sign = "N" * 32, "S" * 64
         self.raw.set_peers([(a, P.presence(long_name, long_sign, 2)) for a in FLOOD] * 2, own=[RAW])
-        self.refresh("Ann")
+        self.refresh("Ann", quiet=False)
         self.raw.set_peers([])
         out = ann.command(b"/users").split(b"\r\n")
         self.assertEqual(out[0], b"Current users: ")
