@@ -23,7 +23,7 @@ LINES = int(os.environ.get("KVL_BENCH_LINES", "10000"))
 PEER_ADDRS = ["10.77.%d.%d" % (30 + i // 250, 1 + i % 250) for i in range(PEERS)]
 TIMEOUT_MS = 3000
 REPEATS = 5
-PACES = [0, 5000, 2000, 1000]  # datagrams per second; 0: as fast as the sender goes
+PACES = [0, 5000, 2000, 1000, 500]  # datagrams per second; 0: as fast as the sender goes
 
 
 def refresh(p, fake, answered):
@@ -63,8 +63,14 @@ def flood(h, p, fake, pace):
             done = fake.wait_event("sent", 0.01)
         except TimeoutError:
             pass
-    times += rtts(p, 1.0)  # what is still queued is read meanwhile
-    pane = p.pane()
+    # What is still queued is read meanwhile: wait until the console stops growing (reading it flushes the pane).
+    size = -1
+    while True:
+        times += rtts(p, 0.5)
+        pane = p.pane()
+        if len(pane) == size:
+            break
+        size = len(pane)
     shown = sum(1 for line in pane.split(b"\r\n") if line.startswith(b"Unknown: flood line "))
     log_path = os.path.join(p.cwd, "flood.log")
     p.command(b"/savelog flood.log")

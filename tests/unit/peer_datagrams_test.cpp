@@ -80,13 +80,6 @@ INSTANTIATE_TEST_SUITE_P(
         return name;
     });
 
-TEST(PeerDatagrams, PresenceOfThreeLettersLeavesZerosUpToTheSign) {
-    const PeerBytes d = BuildPresence("Bob", "", 0);
-    EXPECT_EQ(std::string(d.begin() + 8, d.begin() + 11), "Bob");
-    for (size_t i = 11; i < 40; ++i)
-        EXPECT_EQ(d[i], 0) << i;
-}
-
 TEST(PeerDatagrams, TextsAreTheirLengthPlusForty) {
     struct {
         uint32_t type;
