@@ -7,6 +7,7 @@
 
 #include "app/AbsentModule.h"
 #include "app/ShellCommands.h"
+#include "assistant/GameAssistantModule.h"
 #include "assistant/GameCommands.h"
 #include "gamemon/GameMonitorModule.h"
 #include "peer/PeerCommands.h"
@@ -24,8 +25,8 @@ std::vector<ConsoleCommand> Rows(const ConsoleCommand (&table)[N]) {
 void RegisterSubsystems(CMainController& controller, const CAppContext& context, PlatformServices platform) {
     controller.AddModule(std::make_unique<CGameMonitorModule>(controller, platform.sockets, context.LocalAddress()));
     controller.AddModule(std::make_unique<CPeerModule>(controller, platform.sockets, context, platform.windows));
-    // The keyboard assistant is still to be written: its line fails and its commands do nothing.
-    controller.AddModule(std::make_unique<CAbsentModule>(" Starting keyRelay\x99...", Rows(GameCommands)));
+    controller.AddModule(
+        std::make_unique<CGameAssistantModule>(controller, platform.windows, platform.keyRelay, platform.keystrokes));
     // Bulwark never had a module behind its line.
     controller.AddModule(std::make_unique<CAbsentModule>(" Starting Bulwark\x99 services..."));
 }

@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "app/MainController.h"
+#include "assistant/KeyRelay.h"
+#include "assistant/KeystrokeSender.h"
 #include "base/AppContext.h"
 #include "base/GameWindow.h"
 #include "network/NotifySocket.h"
@@ -12,7 +14,9 @@
 // What the platform layer provides for the modules.
 struct PlatformServices {
     ISocketFactory& sockets;
-    IWindowFinder& windows;  // the game window's look-ups
+    IWindowFinder& windows;          // the game window's look-ups
+    IKeyRelay& keyRelay;             // the hook library: its hook and the keys it types
+    IKeystrokePlatform& keystrokes;  // layout, clock, queue synchronisation and thread of the keystroke worker
 };
 
 void RegisterSubsystems(CMainController& controller, const CAppContext& context, PlatformServices platform);

@@ -1,6 +1,8 @@
-// The keyboard-hook library keyRelay: the record it reports to the main program and the values of its settings.
+// The keyboard-hook library keyRelay: its exported operations, the record it reports to the main program and the
+// values of its settings.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 // Exported functions carry this; the library itself is built with KEYRELAY_BUILD.
@@ -34,3 +36,42 @@ enum : int32_t {
 // The message that announces queued reports (WM_APP + 0x14), and the registered message name of the library.
 constexpr uint32_t KEYRELAY_NOTIFY_MESSAGE = 0x8014;
 constexpr const char* KEYRELAY_IN_MESSAGE_NAME = "UWM_KEYRELAY_IN_MSG-keyRelay";
+
+// The settings that every process mapping the library shares (section ".SHKEY"), in this order. The notify window
+// is kept as a 32-bit value so that the layout is the same in every build (window handles fit in 32 bits).
+struct SharedHookState {
+    uint32_t notifyWindow;     // the main program's window that receives the reports; 0 = the hook has no owner
+    int32_t keyMode;           // KEYMODE_OFF, KEYMODE_TEXT, KEYMODE_WATCHED
+    uint8_t watchedKeys[256];  // by virtual-key code: 1 watched, 0 not
+};
+static_assert(sizeof(SharedHookState) == 264, "notify window, key mode, 256 watched-key bytes, no padding");
+static_assert(offsetof(SharedHookState, keyMode) == 4 && offsetof(SharedHookState, watchedKeys) == 8,
+              "the shared section's layout");
+constexpr const char* KEYRELAY_SECTION_NAME = ".SHKEY";
+
+#ifdef _WIN32
+#include <windows.h>
+
+extern "C" {
+// Installs the system-wide message hook for notify; 0 when a notify window is set already (whichever process set
+// it) or the hook cannot be installed.
+KEYRELAY_API BOOL keyRelaySetHook(HWND notify);
+// Removes this process's hook and, when that succeeds, clears the notify window. The argument is not used.
+KEYRELAY_API BOOL keyRelayRemoveHook(HWND notify);
+KEYRELAY_API void keyRelaySetKeyMode(int mode);
+// vk: 0 to 255. keyRelayRemoveKey(0) clears the whole table.
+KEYRELAY_API void keyRelayAddKey(unsigned short vk);
+KEYRELAY_API void keyRelayRemoveKey(unsigned short vk);
+// keybd_event with the same arguments (flag 1 extended key, flag 2 key up).
+KEYRELAY_API void keyRelayKeybdEvent(unsigned char vk, unsigned char scan, unsigned long flags,
+                                     unsigned long extraInfo);
+KEYRELAY_API int fnkeyRelay(void);
+KEYRELAY_API extern int nkeyRelay;
+}
+
+class KEYRELAY_API CkeyRelay {
+public:
+    CkeyRelay();
+    CkeyRelay& operator=(const CkeyRelay&);
+};
+#endif

@@ -14,6 +14,7 @@
 
 #include "app/MainController.h"
 #include "app/Subsystems.h"
+#include "tests/unit/FakeKeyboard.h"
 #include "tests/unit/FakeTreeView.h"
 #include "tests/unit/GameDatagramBuilder.h"
 
@@ -220,7 +221,7 @@ class ControllerFixture : public ::testing::Test, public IConsoleOwner {
 protected:
     void SetUp() override {
         context.Settings().RefreshAuto = 0;
-        RegisterSubsystems(controller, context, PlatformServices{lan, windows});
+        RegisterSubsystems(controller, context, PlatformServices{lan, windows, keyRelay, keystrokes});
     }
     void SendConsoleCommand(std::unique_ptr<CommandRequest> request) override {
         controller.OnConsoleCommand(std::move(request));
@@ -248,6 +249,8 @@ protected:
     FakeBox box;
     FakeTreeView tree;
     FakeWindows windows;
+    FakeKeyRelay keyRelay;
+    FakeKeystrokePlatform keystrokes;
     CAppContext context{"10.77.0.2"};
     CMainController controller{view, context};
     SettingsRecord& AppSettings = context.Settings();

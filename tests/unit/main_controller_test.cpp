@@ -36,12 +36,18 @@ TEST_F(MainControllerTest, BannerIsWrittenByteForByte) {
                                  "\r\nInitializing built-in modules:\r\n"
                                  " Starting Scoutline\x99 engine... [OK]\r\n"
                                  " Starting Chatline\x99... [OK]\r\n"
-                                 " Starting keyRelay\x99... [FAILED]\r\n"
+                                 " Starting keyRelay\x99... [OK]\r\n"
                                  " Starting Bulwark\x99 services... [FAILED]\r\n"
                                  "Done\r\n" +
                                  rule + "\r\nType '/help' to get list of commands\r\n\r\n";
     EXPECT_EQ(pane.text, expected);
     EXPECT_EQ(controller.Console().Log(), expected);
+}
+
+TEST_F(MainControllerTest, KeyRelayLineFailsWhenTheHookIsOwnedElsewhere) {
+    keyRelay.hookAvailable = false;
+    Start();
+    EXPECT_NE(pane.text.find(" Starting keyRelay\x99... [FAILED]\r\n"), std::string::npos);
 }
 
 TEST_F(MainControllerTest, AutomaticRefreshStartsAtOnceWithItsTimers) {
