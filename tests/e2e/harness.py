@@ -88,7 +88,7 @@ BALLOON_CLASS = b"BalloonHelpClass"
 TM = b"\x99"  # the trade-mark sign: one byte of the ANSI code page
 MODULES = [
     (b" Starting Scoutline" + TM + b" engine...", b" [OK]"),
-    (b" Starting Chatline" + TM + b"...", b" [FAILED]"),
+    (b" Starting Chatline" + TM + b"...", b" [OK]"),
     (b" Starting keyRelay" + TM + b"...", b" [OK]"),  # the keystroke worker runs and the hook is set
     (b" Starting Bulwark" + TM + b" services...", b" [FAILED]"),
 ]
@@ -809,6 +809,7 @@ class FakeLan:
         self.proc = host.popen([PYTHON, os.path.join(HERE, "fakelan.py")], stdin=subprocess.PIPE,
                                stdout=subprocess.PIPE, log_name="fakelan")
         self.events = queue.Queue()
+        self.peer_events = queue.Queue()
         self.lines = []
         threading.Thread(target=self._reader, daemon=True).start()
         self.wait_event("ready", 30)
@@ -816,6 +817,9 @@ class FakeLan:
     def _reader(self):
         for line in self.proc.stdout:
             line = line.decode(errors="replace").strip()
+            if line.startswith("peer "):  # datagrams on the peer port have a queue of their own
+                self.peer_events.put(line)
+                continue
             self.lines.append(line)
             self.events.put(line)
 
@@ -853,6 +857,31 @@ class FakeLan:
                         "idle": h["idle"].hex() if h.get("idle") else None, "idle_to": h.get("idle_to", "broadcast")})
         self.command(op="hosts", hosts=enc, pace=pace, own=list(own))
         self.wait_event("hosts")
+
+    def set_peers(self, peers, pace=0, own=()):
+        """Fake copies of the program that answer every query: (address, presence bytes) pairs."""
+        self.command(op="peers", peers=[{"addr": a, "presence": d.hex()} for a, d in peers], pace=pace,
+                     own=list(own))
+        self.wait_event("peers")
+
+    def peer_datagrams(self, timeout=0.0, src=None):
+        """(source, bytes) of the datagrams that reached the peer socket and were not read yet (only those from src,
+        when given; the others are dropped); waits up to timeout seconds for the first one."""
+        out = []
+        deadline = time.time() + timeout
+        while True:
+            try:
+                if out or timeout <= 0:
+                    line = self.peer_events.get_nowait()
+                else:
+                    line = self.peer_events.get(timeout=max(0.001, deadline - time.time()))
+            except queue.Empty:
+                if out or time.time() >= deadline:
+                    return out
+                continue
+            f = line.split()
+            if src is None or f[1] == src:
+                out.append((f[1], bytes.fromhex(f[2]) if len(f) > 2 else b""))
 
     def send(self, src, dst, data, port=6111):
         self.command(op="send", src=src, dst=dst, port=port, hex=data.hex())
