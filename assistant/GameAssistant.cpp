@@ -6,22 +6,14 @@
 #include <iterator>
 
 #include "assistant/KeyNames.h"
+#include "base/KeyCodes.h"
 
 namespace {
 
 // How long shutdown waits for the worker to finish the text it is playing.
 constexpr unsigned kWorkerJoinMilliseconds = 2000;
 
-// Key codes of the in-game console's editing keys and characters.
-enum : uint32_t {
-    VK_PAGE_UP = 0x21,
-    VK_PAGE_DOWN = 0x22,
-    VK_LEFT_ARROW = 0x25,
-    VK_UP_ARROW = 0x26,
-    VK_RIGHT_ARROW = 0x27,
-    VK_DOWN_ARROW = 0x28,
-    VK_DELETE_KEY = 0x2E,
-};
+// Character codes of the in-game console's editing characters.
 constexpr char kEscape = 0x1B, kTab = 0x09, kBackspace = 0x08, kReturn = 0x0D;
 constexpr int kPageLines = 5;
 
@@ -326,31 +318,31 @@ void CGameAssistant::OnConsoleCharacter(char c) {
 void CGameAssistant::OnConsoleEditingKey(uint32_t vk) {
     CGameConsole& con = m_GameConsole;
     switch (vk) {
-    case VK_PAGE_UP:
-    case VK_PAGE_DOWN:
-        if (con.Scroll(vk == VK_PAGE_UP ? kPageLines : -kPageLines))
+    case KEY_PAGE_UP:
+    case KEY_PAGE_DOWN:
+        if (con.Scroll(vk == KEY_PAGE_UP ? kPageLines : -kPageLines))
             InvalidateConsole();
         else
             m_Platform.overlay.Beep(OverlayBeep::Default);
         break;
-    case VK_LEFT_ARROW:
+    case KEY_LEFT:
         if (con.m_nCaret > 0)
             --con.m_nCaret;
         InvalidateConsole();
         break;
-    case VK_RIGHT_ARROW:
+    case KEY_RIGHT:
         if (con.m_nCaret < con.m_strInput.size())
             ++con.m_nCaret;
         InvalidateConsole();
         break;
-    case VK_UP_ARROW:
+    case KEY_UP:
         if (con.m_nHistoryPos < static_cast<int>(con.m_History.size()) - 1) {
             con.m_strInput = con.m_History[static_cast<size_t>(++con.m_nHistoryPos)];
             con.m_nCaret = con.m_strInput.size();
             InvalidateConsole();
         }
         break;
-    case VK_DOWN_ARROW:
+    case KEY_DOWN:
         if (con.m_nHistoryPos > 0) {
             con.m_strInput = con.m_History[static_cast<size_t>(--con.m_nHistoryPos)];
             con.m_nCaret = con.m_strInput.size();
@@ -362,7 +354,7 @@ void CGameAssistant::OnConsoleEditingKey(uint32_t vk) {
             InvalidateConsole();
         }
         break;
-    case VK_DELETE_KEY:
+    case KEY_DELETE:
         if (con.m_nCaret < con.m_strInput.size()) {
             con.m_strInput.erase(con.m_nCaret, 1);
             InvalidateConsole();

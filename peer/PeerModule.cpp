@@ -7,20 +7,13 @@
 #include <cstring>
 #include <iterator>
 
+#include "base/Format.h"
 #include "base/TreeImages.h"
 
 namespace {
 
 constexpr const char* MESSAGE_BALLOON_TITLE = "Message from KVL user";
 constexpr unsigned MESSAGE_BALLOON_SECONDS = 10;
-
-// List lines are formatted into a buffer that holds every field at its full width.
-template <typename... Args>
-std::string Format(const char* pattern, Args... args) {
-    char buffer[256];
-    std::snprintf(buffer, sizeof(buffer), pattern, args...);
-    return buffer;
-}
 
 bool BeginsWith(const std::string& text, const char* prefix) {
     return text.compare(0, std::char_traits<char>::length(prefix), prefix) == 0;
@@ -110,8 +103,8 @@ void CPeerModule::BuildTreeSection(ITreeView& tree) {
     const std::string& local = m_Context.LocalAddress();
     for (const auto& user : m_Communicator.Users()) {
         const TreeItem item = tree.InsertItem(root, user->name, UserImage(user->state), local == user->address);
-        tree.InsertItem(item, Format("Address: %s", user->address), IMG_ADDRESS, false);
-        tree.InsertItem(item, Format("Sign: %s", user->sign), IMG_SIGN, false);
+        tree.InsertItem(item, FormatLine("Address: %s", user->address), IMG_ADDRESS, false);
+        tree.InsertItem(item, FormatLine("Sign: %s", user->sign), IMG_SIGN, false);
         m_Host.AddKeyword(user->name);
         m_Host.AddKeyword(user->address);
     }
@@ -120,7 +113,7 @@ void CPeerModule::BuildTreeSection(ITreeView& tree) {
 }
 
 std::string CPeerModule::TrayTipPart() const {
-    return Format("Users: %d", static_cast<int>(m_Communicator.Users().size()));
+    return FormatLine("Users: %d", static_cast<int>(m_Communicator.Users().size()));
 }
 
 void CPeerModule::Whisper(const std::string& argument) {
@@ -147,7 +140,7 @@ void CPeerModule::ListUsers() {
     IConsoleWriter& console = m_Host.Console();
     console.WriteLine("Current users: ");
     for (const auto& user : m_Communicator.Users())
-        console.WriteLine(Format(" %s (%s) - %s", user->name, user->address, GameStateText(user->state)));
+        console.WriteLine(FormatLine(" %s (%s) - %s", user->name, user->address, GameStateText(user->state)));
     console.WriteLine("");
 }
 

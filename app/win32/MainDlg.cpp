@@ -7,6 +7,7 @@
 
 #include "app/AppSettings.h"
 #include "app/Subsystems.h"
+#include "base/KeyCodes.h"
 #include "base/TreeImages.h"
 #include "base/win32/WindowProc.h"
 #include "res/resource.h"
@@ -14,9 +15,10 @@
 
 static_assert(WM_TRAY_NOTIFY == 0x800A && WM_ALREADY_RUNNING == 0x800B, "messages other copies and the shell use");
 static_assert(WM_CONSOLE_COMMAND == 0x40A, "the console's command message");
-static_assert(KEY_TAB == VK_TAB && KEY_ESCAPE == VK_ESCAPE && KEY_UP == VK_UP && KEY_RIGHT == VK_RIGHT &&
-                  KEY_DOWN == VK_DOWN && KEY_F5 == VK_F5,
-              "the command line's key codes are the platform's virtual keys");
+static_assert(KEY_TAB == VK_TAB && KEY_ESCAPE == VK_ESCAPE && KEY_PAGE_UP == VK_PRIOR && KEY_PAGE_DOWN == VK_NEXT &&
+                  KEY_LEFT == VK_LEFT && KEY_UP == VK_UP && KEY_RIGHT == VK_RIGHT && KEY_DOWN == VK_DOWN &&
+                  KEY_DELETE == VK_DELETE && KEY_F5 == VK_F5,
+              "the core's key codes are the platform's virtual keys");
 
 namespace {
 
