@@ -34,7 +34,12 @@ void CMainController::Start(IConsoleOwner* owner, IOutputPane* outputPane, IEdit
         for (const ConsoleCommand& row : module->Commands())
             m_CommandOwners.emplace(row.id, module.get());
 
-    m_Console.Init(owner, &m_CommandEdit, outputPane, nullptr);
+    // Every write also goes to the in-game console, from the banner's first line on.
+    IOverlaySink* overlay = nullptr;
+    for (const auto& module : m_Modules)
+        if (!overlay)
+            overlay = module->OverlaySink();
+    m_Console.Init(owner, &m_CommandEdit, outputPane, overlay);
     const std::vector<ConsoleCommand> rows = MainCommandRows();
     m_Console.RegisterCommands(rows.data(), rows.size());
     m_Console.SetDefaultCommand(0);  // a line without "/" is chat to everybody

@@ -12,6 +12,7 @@
 
 #include "app/KVLTreeCtrl.h"
 #include "base/AppContext.h"
+#include "base/GameWindow.h"  // TIMER_GAME_WATCH: set here at start-up, its ticks go to the module that owns it
 #include "base/MessageRouter.h"
 #include "base/Module.h"
 #include "console/CommandEdit.h"
@@ -20,8 +21,6 @@
 enum : unsigned {
     TIMER_AUTO_REFRESH = 1000,
     TIMER_REFRESH_DONE = 2000,
-    TIMER_GAME_WATCH = 3000,  // set here at start-up; its ticks go to the module that owns the id
-    GAME_WATCH_PERIOD = 1000,
 };
 
 // What the logic asks of the main window.
@@ -90,6 +89,7 @@ public:
     CConsole& Console() override { return m_Console; }
     int Execute(const std::string& line) override { return m_Console.Execute(line); }
     bool AddKeyword(const std::string& word) override { return m_CommandEdit.AddKeyword(word); }
+    const std::vector<std::string>& Keywords() const override { return m_CommandEdit.Keywords(); }
     uintptr_t SetTimer(unsigned id, unsigned milliseconds) override { return m_View.SetTimer(id, milliseconds); }
     void KillTimer(unsigned id) override { m_View.KillTimer(id); }
     bool IsWindowOnScreen() const override { return m_View.IsWindowOnScreen(); }

@@ -7,11 +7,11 @@
 
 #include "app/AbsentModule.h"
 #include "app/ShellCommands.h"
-#include "assistant/GameAssistantModule.h"
+#include "assistant/GameAssistant.h"
 #include "assistant/GameCommands.h"
-#include "base/TreeImages.h"
 #include "gamemon/GameMonitorModule.h"
 #include "peer/PeerCommands.h"
+#include "peer/PeerModule.h"
 
 namespace {
 
@@ -24,13 +24,10 @@ std::vector<ConsoleCommand> Rows(const ConsoleCommand (&table)[N]) {
 
 void RegisterSubsystems(CMainController& controller, const CAppContext& context, PlatformServices platform) {
     controller.AddModule(std::make_unique<CGameMonitorModule>(controller, platform.sockets, context.LocalAddress()));
-    // The messenger is still to be written: its line fails, its commands do nothing, and the users' root stays
-    // empty.
-    controller.AddModule(std::make_unique<CAbsentModule>(" Starting Chatline\x99...", Rows(PeerCommands),
-                                                         CAbsentModule::TreeRoot{"KVL's online", IMG_ROOT_USERS},
-                                                         "Users: 0"));
-    controller.AddModule(
-        std::make_unique<CGameAssistantModule>(controller, platform.windows, platform.keyRelay, platform.keystrokes));
+    controller.AddModule(std::make_unique<CPeerModule>(controller, platform.sockets, context, platform.windows));
+    controller.AddModule(std::make_unique<CGameAssistant>(
+        controller, AssistantPlatform{platform.windows, platform.keyRelay, platform.keystrokes, platform.overlay,
+                                      platform.hookReports}));
     // Bulwark never had a module behind its line.
     controller.AddModule(std::make_unique<CAbsentModule>(" Starting Bulwark\x99 services..."));
 }

@@ -7,6 +7,7 @@
 #include "app/MainController.h"
 #include "assistant/KeyRelay.h"
 #include "assistant/KeystrokeSender.h"
+#include "assistant/Overlay.h"
 #include "base/AppContext.h"
 #include "base/GameWindow.h"
 #include "network/NotifySocket.h"
@@ -17,6 +18,8 @@ struct PlatformServices {
     IWindowFinder& windows;          // the game window's look-ups
     IKeyRelay& keyRelay;             // the hook library: its hook and the keys it types
     IKeystrokePlatform& keystrokes;  // layout, clock, queue synchronisation and thread of the keystroke worker
+    IOverlayPlatform& overlay;       // the in-game console's fonts and drawing on the game window
+    IHookReports& hookReports;       // the hook's reports, as window messages arrive
 };
 
 void RegisterSubsystems(CMainController& controller, const CAppContext& context, PlatformServices platform);

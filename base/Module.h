@@ -20,6 +20,13 @@ public:
     virtual void WriteList(const std::vector<std::string>& list) = 0;
 };
 
+// Receives every text written to the console, for the in-game console (the game assistant).
+class IOverlaySink {
+public:
+    virtual ~IOverlaySink() = default;
+    virtual void AddOverlayText(const std::string& text) = 0;
+};
+
 // The icon of a tray balloon.
 enum class BalloonIcon { None, Info, Warning, Error };
 
@@ -32,6 +39,8 @@ public:
     virtual int Execute(const std::string& line) = 0;
     // Offers a word to the command line's completion (names and addresses shown in the tree).
     virtual bool AddKeyword(const std::string& word) = 0;
+    // The command line's completion words, sorted.
+    virtual const std::vector<std::string>& Keywords() const = 0;
     // Sets (or resets) a timer of the main window; its ticks reach the module whose OwnsTimer claims the id.
     // The timer's handle, 0 on failure.
     virtual uintptr_t SetTimer(unsigned id, unsigned milliseconds) = 0;
@@ -78,4 +87,7 @@ public:
         return false;
     }
     virtual void OnTimer(unsigned id) { (void)id; }
+
+    // Where the console's writes go besides the pane and the log (one module at most has one); null: nowhere.
+    virtual IOverlaySink* OverlaySink() { return nullptr; }
 };

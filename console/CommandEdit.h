@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "base/KeyCodes.h"
+
 // The one-line text box the model works on.
 class IEditBox {
 public:
@@ -42,16 +44,6 @@ private:
     IEditBox* m_pBox = nullptr;
     std::vector<std::string> m_Keywords;
     std::vector<std::string> m_History;
-};
-
-// Virtual-key codes of the keys the main window routes (the platform's values).
-enum : int {
-    KEY_TAB = 0x09,
-    KEY_ESCAPE = 0x1B,
-    KEY_UP = 0x26,
-    KEY_RIGHT = 0x27,
-    KEY_DOWN = 0x28,
-    KEY_F5 = 0x74,
 };
 
 // What the main window does with a key-down before its controls see it.

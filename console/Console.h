@@ -40,13 +40,6 @@ public:
     virtual void SendConsoleCommand(std::unique_ptr<CommandRequest> request) = 0;
 };
 
-// Receives every written text for the in-game console.
-class IOverlaySink {
-public:
-    virtual ~IOverlaySink() = default;
-    virtual void AddOverlayText(const std::string& text) = 0;
-};
-
 class CCommandEdit;
 
 class CConsole : public IConsoleWriter {

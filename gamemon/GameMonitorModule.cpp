@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "base/Format.h"
 #include "base/TreeImages.h"
 
 const ConsoleCommand GameMonitorCommands[2] = {
@@ -10,17 +11,7 @@ const ConsoleCommand GameMonitorCommands[2] = {
     {CMD_PLAYERS, "players", "Lists current idle players\r\nSyntax: /players"},
 };
 
-namespace {
-
-// List lines and tree items are formatted into buffers that hold every field at its full width.
-template <typename... Args>
-std::string Format(const char* pattern, Args... args) {
-    char buffer[256];
-    std::snprintf(buffer, sizeof(buffer), pattern, args...);
-    return buffer;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 CGameMonitorModule::CGameMonitorModule(IModuleHost& host, ISocketFactory& sockets, std::string bindAddress)
     : m_Host(host), m_ServerMonitor(sockets, std::move(bindAddress)) {}
@@ -52,7 +43,7 @@ void CGameMonitorModule::BuildTreeSection(ITreeView& tree) {
     const TreeItem gamesRoot = tree.InsertItem(TREE_NONE, "Games", IMG_ROOT_GAMES, false);
     for (const auto& game : games) {
         gameItems.push_back(tree.InsertItem(gamesRoot,
-                                            Format("[%d/%d] %s", game->players, game->maxPlayers, game->name),
+                                            FormatLine("[%d/%d] %s", game->players, game->maxPlayers, game->name),
                                             game->running != 0 ? IMG_GAME_RUNNING : IMG_GAME_WAITING, false));
         m_Host.AddKeyword(game->name);
         m_Host.AddKeyword(game->address);
@@ -62,7 +53,7 @@ void CGameMonitorModule::BuildTreeSection(ITreeView& tree) {
 
     const TreeItem waiting = tree.InsertItem(TREE_NONE, "Waiting games", IMG_ROOT_WAITING, false);
     for (const auto& player : m_ServerMonitor.IdlePlayers()) {
-        tree.InsertItem(waiting, Format("[%s]", player->address), IMG_IDLE_PLAYER, false);
+        tree.InsertItem(waiting, FormatLine("[%s]", player->address), IMG_IDLE_PLAYER, false);
         m_Host.AddKeyword(player->address);
     }
     tree.SortChildren(waiting);
@@ -71,24 +62,24 @@ void CGameMonitorModule::BuildTreeSection(ITreeView& tree) {
     for (size_t i = 0; i < games.size(); ++i) {
         const GameInfo& game = *games[i];
         const TreeItem item = gameItems[i];
-        tree.InsertItem(item, Format("Address: %s", game.address), IMG_ADDRESS, false);
-        tree.InsertItem(item, Format("Map: %s", game.map), IMG_MAP, false);
+        tree.InsertItem(item, FormatLine("Address: %s", game.address), IMG_ADDRESS, false);
+        tree.InsertItem(item, FormatLine("Map: %s", game.map), IMG_MAP, false);
         tree.InsertItem(item, "Type: " + GameTypeText(game.status), IMG_TYPE, false);
         tree.InsertItem(item, game.running != 0 ? "Status: Running" : "Status: Waiting", IMG_STATUS, false);
     }
 }
 
 std::string CGameMonitorModule::TrayTipPart() const {
-    return Format("Servers: %d, Waiting: %d", static_cast<int>(m_ServerMonitor.Games().size()),
-                  static_cast<int>(m_ServerMonitor.IdlePlayers().size()));
+    return FormatLine("Servers: %d, Waiting: %d", static_cast<int>(m_ServerMonitor.Games().size()),
+                      static_cast<int>(m_ServerMonitor.IdlePlayers().size()));
 }
 
 void CGameMonitorModule::ListGames() {
     IConsoleWriter& console = m_Host.Console();
     console.WriteLine("Current games: ");
     for (const auto& game : m_ServerMonitor.Games())
-        console.WriteLine(Format(" %s (%s) [%d/%d] - %s - %s", game->name, game->address, game->players,
-                                 game->maxPlayers, game->map, game->running != 0 ? "running" : "waiting"));
+        console.WriteLine(FormatLine(" %s (%s) [%d/%d] - %s - %s", game->name, game->address, game->players,
+                                     game->maxPlayers, game->map, game->running != 0 ? "running" : "waiting"));
     console.WriteLine("");
 }
 
@@ -96,6 +87,6 @@ void CGameMonitorModule::ListIdlePlayers() {
     IConsoleWriter& console = m_Host.Console();
     console.WriteLine("Current idle players: ");
     for (const auto& player : m_ServerMonitor.IdlePlayers())
-        console.WriteLine(Format(" %s", player->address));
+        console.WriteLine(FormatLine(" %s", player->address));
     console.WriteLine("");
 }

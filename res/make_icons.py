@@ -338,6 +338,22 @@ def picture_launch():
     ]
 
 
+def picture_ok():
+    return [
+        (circle(8, 8, 7.8), rgb("145222")),
+        (circle(8, 8, 7.0), rgb("2e9e44")),
+        (union(line(4.3, 8.3, 7.0, 11.0, 2.0), line(7.0, 11.0, 11.9, 5.2, 2.0)), WHITE),
+    ]
+
+
+def picture_cancel():
+    return [
+        (circle(8, 8, 7.8), rgb("6e0f0f")),
+        (circle(8, 8, 7.0), rgb("d32f2f")),
+        (union(line(5.2, 5.2, 10.8, 10.8, 2.0), line(10.8, 5.2, 5.2, 10.8, 2.0)), WHITE),
+    ]
+
+
 PICTURES = {
     128: ("program", picture_program),
     143: ("map", picture_map),
@@ -357,6 +373,8 @@ PICTURES = {
     167: ("help", picture_help),
     168: ("quit", picture_quit),
     170: ("launch", picture_launch),
+    171: ("ok", picture_ok),
+    172: ("cancel", picture_cancel),
     180: ("sign", picture_sign),
     181: ("user_active", lambda: picture_user(rgb("35b14d"), rgb("0e4a1b"))),
 }
@@ -433,6 +451,55 @@ def ico_file(images):
     return bytes(out)
 
 
+# ---------------------------------------------------------------- the configuration dialog's picture
+
+
+PICTURE_SIZE = (125, 46)
+
+
+def config_picture():
+    """Rows top-down of RGB pixels: the program's icon over a night-blue band crossed by two sine waves, the wave
+    of the About box's ticker."""
+    width, height = PICTURE_SIZE
+    icon = render(picture_program(), 32)
+    rows = []
+    for y in range(height):
+        row = []
+        for x in range(width):
+            t = y / (height - 1)
+            colour = [int(10 + 20 * t), int(18 + 30 * t), int(40 + 60 * t)]
+            for amplitude, phase, shade in ((12, 0.0, (150, 150, 150)), (8, 1.7, (60, 110, 180))):
+                wave = height / 2 + amplitude * math.sin(x * 0.5 * math.pi / 90 * 4 + phase)
+                d = abs(y - wave)
+                if d < 1.6:
+                    k = 1.0 - d / 1.6
+                    colour = [int(c * (1 - k) + s * k) for c, s in zip(colour, shade)]
+            ix, iy = x - 8, y - 7
+            if 0 <= ix < 32 and 0 <= iy < 32:
+                r, g, b, a = icon[iy][ix]
+                k = a / 255.0
+                colour = [int(c * (1 - k) + s * k) for c, s in zip(colour, (r, g, b))]
+            row.append(tuple(colour))
+        rows.append(row)
+    return rows
+
+
+def bmp_file(rows):
+    """A 24-bit bottom-up BMP."""
+    height, width = len(rows), len(rows[0])
+    stride = (width * 3 + 3) & ~3
+    pixels = bytearray()
+    for row in reversed(rows):
+        line_bytes = bytearray()
+        for r, g, b in row:
+            line_bytes += bytes((b, g, r))
+        line_bytes += bytes(stride - len(line_bytes))
+        pixels += line_bytes
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(pixels), 2835, 2835, 0, 0)
+    header = struct.pack("<2sIHHI", b"BM", 14 + len(info) + len(pixels), 0, 0, 14 + len(info))
+    return header + info + bytes(pixels)
+
+
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     folder = os.path.join(here, "icons")
@@ -444,6 +511,10 @@ def main():
         with open(path, "wb") as f:
             f.write(ico_file(images))
         print(path)
+    path = os.path.join(folder, "176_config_picture.bmp")
+    with open(path, "wb") as f:
+        f.write(bmp_file(config_picture()))
+    print(path)
     return 0
 
 

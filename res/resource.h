@@ -10,6 +10,8 @@
 
 #define IDR_MAINFRAME 128
 #define IDR_TRAYMENU 177
+// The configuration dialog's picture (125 by 46 pixels).
+#define IDB_CONFIG_PICTURE 176
 
 // Icons; the tree's images and the buttons' pictures.
 #define IDI_MAP 143
@@ -29,6 +31,8 @@
 #define IDI_HELP 167
 #define IDI_QUIT 168
 #define IDI_LAUNCH 170
+#define IDI_OK_BUTTON 171
+#define IDI_CANCEL_BUTTON 172
 #define IDI_SIGN 180
 #define IDI_USER_ACTIVE 181
 
@@ -49,6 +53,23 @@
 #undef IDC_HELP
 #endif
 #define IDC_HELP 1018
+
+// About box: the static that becomes the wave ticker.
+#define IDC_TICKER 1014
+
+// Configuration dialog controls.
+#define IDC_CFG_BROWSE 1012
+#define IDC_CFG_NAME 1020
+#define IDC_CFG_LBL_NAME 1021
+#define IDC_CFG_SIGN 1022
+#define IDC_CFG_LBL_SIGN 1023
+#define IDC_CFG_PATH 1024
+#define IDC_CFG_LBL_PATH 1025
+#define IDC_CFG_LBL_REFRESH 1026
+#define IDC_CFG_PICTURE 1027
+#define IDC_CFG_TIMEOUT 1028
+#define IDC_CFG_PERIOD 1030
+#define IDC_CFG_AUTO 1031
 
 // Tray menu commands and the system menu's About entry.
 #define ID_TRAY_QUIT 178

@@ -11,6 +11,12 @@ bool CKeyRelayLibrary::SetHook() { return m_hOwner && keyRelaySetHook(m_hOwner) 
 
 bool CKeyRelayLibrary::RemoveHook() { return keyRelayRemoveHook(m_hOwner) != FALSE; }
 
+void CKeyRelayLibrary::SetKeyMode(int32_t mode) { keyRelaySetKeyMode(mode); }
+
+void CKeyRelayLibrary::AddKey(uint16_t vk) { keyRelayAddKey(vk); }
+
+void CKeyRelayLibrary::RemoveKey(uint16_t vk) { keyRelayRemoveKey(vk); }
+
 void CKeyRelayLibrary::KeybdEvent(uint8_t vk, uint8_t scan, uint32_t flags, uint32_t extraInfo) {
     keyRelayKeybdEvent(vk, scan, flags, extraInfo);
 }

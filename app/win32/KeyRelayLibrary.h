@@ -13,6 +13,9 @@ public:
 
     bool SetHook() override;
     bool RemoveHook() override;
+    void SetKeyMode(int32_t mode) override;
+    void AddKey(uint16_t vk) override;
+    void RemoveKey(uint16_t vk) override;
     void KeybdEvent(uint8_t vk, uint8_t scan, uint32_t flags, uint32_t extraInfo) override;
 
 private:

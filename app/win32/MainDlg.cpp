@@ -3,20 +3,22 @@
 #include "app/win32/MainDlg.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include "app/AppSettings.h"
 #include "app/Subsystems.h"
+#include "base/KeyCodes.h"
 #include "base/TreeImages.h"
 #include "base/win32/WindowProc.h"
-#include "keyRelay.h"
 #include "res/resource.h"
+#include "widgets/win32/BalloonTip.h"
 
-static_assert(WM_KEYRELAY_NOTIFY == KEYRELAY_NOTIFY_MESSAGE, "the hook library announces its reports with this");
 static_assert(WM_TRAY_NOTIFY == 0x800A && WM_ALREADY_RUNNING == 0x800B, "messages other copies and the shell use");
 static_assert(WM_CONSOLE_COMMAND == 0x40A, "the console's command message");
-static_assert(KEY_TAB == VK_TAB && KEY_ESCAPE == VK_ESCAPE && KEY_UP == VK_UP && KEY_RIGHT == VK_RIGHT &&
-                  KEY_DOWN == VK_DOWN && KEY_F5 == VK_F5,
-              "the command line's key codes are the platform's virtual keys");
+static_assert(KEY_TAB == VK_TAB && KEY_ESCAPE == VK_ESCAPE && KEY_PAGE_UP == VK_PRIOR && KEY_PAGE_DOWN == VK_NEXT &&
+                  KEY_LEFT == VK_LEFT && KEY_UP == VK_UP && KEY_RIGHT == VK_RIGHT && KEY_DOWN == VK_DOWN &&
+                  KEY_DELETE == VK_DELETE && KEY_F5 == VK_F5,
+              "the core's key codes are the platform's virtual keys");
 
 namespace {
 
@@ -42,7 +44,10 @@ struct ButtonDecoration {
 }  // namespace
 
 CMainDlg::CMainDlg(CAppContext& context) : m_Context(context), m_Controller(*this, context) {
-    RegisterSubsystems(m_Controller, m_Context, PlatformServices{m_Sockets, m_WindowFinder, m_KeyRelay, m_Keystrokes});
+    RegisterSubsystems(
+        m_Controller, m_Context,
+        PlatformServices{m_Sockets, m_WindowFinder, m_KeyRelay, m_Keystrokes, m_Overlay, m_HookMessages});
+    m_Controller.AddMessageHandler(m_HookMessages);
 }
 
 CMainDlg::~CMainDlg() {
@@ -188,6 +193,9 @@ BOOL CMainDlg::OnInitDialog() {
     m_Context.PlacementText() = m_Context.Settings().WindowPlacement;
     m_Layout.RestorePlacement(m_Context.PlacementText());
 
+    // Balloons shown without a parent of their own belong to the main window.
+    CBalloonTip::SetMainWindow(m_hWnd);
+
     // 6. Tray icon; without it nothing else starts.
     TrayIconParams tray;
     tray.parent = m_hWnd;
@@ -284,7 +292,8 @@ void CMainDlg::OnDestroy() {
     m_Layout.StorePlacement(m_Context.PlacementText());
     m_Layout.RemoveAllAnchors();
     m_Context.Settings().WindowPlacement = m_Context.PlacementText();
-    SaveSettings(m_Context.Settings(), kApplicationKey, m_SettingsStore);
+    SaveSettings();
+    CBalloonTip::SetMainWindow(nullptr);
 }
 
 void CMainDlg::OnCommand(int id, int code) {
@@ -328,7 +337,7 @@ bool CMainDlg::OnSysCommand(WPARAM command) {
         m_Tray.HideToTray(m_hWnd);
         return true;
     case IDM_ABOUT:
-        // The About box is not part of this build.
+        ShowAbout();
         return true;
     default:
         return false;
@@ -375,12 +384,50 @@ void CMainDlg::EndDialog(int result) {
         ::PostMessageA(m_hWnd, WM_NULL, 0, 0);
 }
 
-void CMainDlg::LaunchGame() {
-    // Launching the game comes with the window's tray and configuration support.
+void CMainDlg::LaunchGame() { LaunchGameFrom(m_Context.Settings(), *this); }
+
+void CMainDlg::HideToTray() { m_Tray.HideToTray(m_hWnd); }
+
+void CMainDlg::RestoreFromTray() { m_Tray.RestoreFromTray(m_hWnd); }
+
+bool CMainDlg::OpenGame(const std::string& file, const std::string& folder) {
+    const HINSTANCE result = ::ShellExecuteA(m_hWnd, "open", file.c_str(), "", folder.c_str(), SW_SHOWNORMAL);
+    // The shell's old convention: a value above 32 means started.
+    return reinterpret_cast<INT_PTR>(result) > 32;
 }
 
-void CMainDlg::Configure() {
-    // The configuration dialog comes with the window's tray and configuration support.
+void CMainDlg::ShowLaunchFailure() {
+    ShowBalloonTip(kLaunchFailedTitle, kLaunchFailedText, WindowCentre(Item(IDC_CONFIGURE)), IDI_ERROR,
+                   kLaunchFailedOptions, m_hWnd, std::string(), kLaunchFailedTimeout);
+}
+
+void CMainDlg::Configure() { m_Configure.Run(m_Controller.Console(), m_Context, *this); }
+
+int CMainDlg::RunConfigDialog() {
+    CConfigDlg dialog(m_Context.Settings());
+    m_pConfigDlg = &dialog;
+    const INT_PTR result = dialog.DoModal(m_hWnd);
+    m_pConfigDlg = nullptr;
+    return static_cast<int>(result);
+}
+
+void CMainDlg::SaveSettings() { ::SaveSettings(m_Context.Settings(), kApplicationKey, m_SettingsStore); }
+
+void CMainDlg::ShowOpenConfigDialog() {
+    if (m_pConfigDlg && m_pConfigDlg->Get())
+        ::SetForegroundWindow(m_pConfigDlg->Get());
+}
+
+void CMainDlg::ShowAbout() {
+    if (m_pAboutDlg) {
+        // Already open (the system menu of a disabled owner can still be reached by a posted command).
+        m_pAboutDlg->DoModal(m_hWnd);
+        return;
+    }
+    CAboutDlg about;
+    m_pAboutDlg = &about;
+    about.DoModal(m_hWnd);
+    m_pAboutDlg = nullptr;
 }
 
 bool CMainDlg::IsWindowOnScreen() const { return m_hWnd && ::IsWindowVisible(m_hWnd); }

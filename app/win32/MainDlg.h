@@ -9,21 +9,26 @@
 #include <string>
 
 #include "app/MainController.h"
+#include "app/WindowActions.h"
 #include "app/win32/KeyRelayLibrary.h"
 #include "app/win32/RegistryStore.h"
 #include "app/win32/TreeViewAdapter.h"
+#include "assistant/win32/GdiOverlay.h"
+#include "assistant/win32/HookMessages.h"
 #include "assistant/win32/KeystrokePlatform.h"
 #include "base/AppContext.h"
 #include "base/win32/WinHandle.h"
 #include "base/win32/WindowFinder.h"
+#include "config/win32/ConfigDlg.h"
 #include "console/win32/CommandEditBox.h"
 #include "console/win32/EditOutputPane.h"
 #include "network/win32/WinsockSockets.h"
+#include "widgets/win32/AboutDlg.h"
 #include "widgets/win32/IconButton.h"
 #include "widgets/win32/ResizableLayout.h"
 #include "widgets/win32/SystemTray.h"
 
-class CMainDlg : public IMainView, public IConsoleOwner {
+class CMainDlg : public IMainView, public IConsoleOwner, private IGameLauncher, private IConfigurationHost {
 public:
     explicit CMainDlg(CAppContext& context);
     ~CMainDlg() override;
@@ -55,6 +60,17 @@ public:
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
 private:
+    // IGameLauncher
+    void HideToTray() override;
+    void RestoreFromTray() override;
+    bool OpenGame(const std::string& file, const std::string& folder) override;
+    void ShowLaunchFailure() override;
+    // IConfigurationHost
+    int RunConfigDialog() override;
+    void SaveSettings() override;
+    void ShowOpenConfigDialog() override;
+    void ShowAbout();
+
     // Returns a message's result from the dialog procedure.
     INT_PTR Result(LRESULT value);
 
@@ -85,6 +101,9 @@ private:
     // The hook library and the keystroke worker's platform outlive the modules that use them.
     CKeyRelayLibrary m_KeyRelay{m_hWnd};
     CWin32KeystrokePlatform m_Keystrokes;
+    // The in-game console's drawing and the hook's reports, for the assistant.
+    CGdiOverlay m_Overlay;
+    CHookMessages m_HookMessages;
     CEditOutputPane m_OutputPane;
     CCommandEditBox m_CommandBox;
     CTreeViewAdapter m_TreeView;
@@ -99,4 +118,7 @@ private:
     CCaptionLabels m_Labels;
     CImageListHandle m_TreeImages;
     CSystemTray m_Tray;
+    CConfigureAction m_Configure;
+    CConfigDlg* m_pConfigDlg = nullptr;  // while the configuration dialog runs
+    CAboutDlg* m_pAboutDlg = nullptr;    // while the About box runs
 };

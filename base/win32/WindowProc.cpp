@@ -11,15 +11,19 @@ void ReportCaughtFault(const char* where, const std::exception* fault) noexcept 
 }
 
 bool RegisterClassOnce(const char* className, WNDPROC procedure) {
+    WNDCLASSEXA wc{};
+    wc.lpfnWndProc = procedure;
+    wc.lpszClassName = className;
+    return RegisterClassOnce(wc);
+}
+
+bool RegisterClassOnce(WNDCLASSEXA windowClass) {
     HINSTANCE instance = ::GetModuleHandleA(nullptr);
     WNDCLASSEXA existing{};
     existing.cbSize = sizeof(existing);
-    if (::GetClassInfoExA(instance, className, &existing))
+    if (::GetClassInfoExA(instance, windowClass.lpszClassName, &existing))
         return true;
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = procedure;
-    wc.hInstance = instance;
-    wc.lpszClassName = className;
-    return ::RegisterClassExA(&wc) != 0;
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.hInstance = instance;
+    return ::RegisterClassExA(&windowClass) != 0;
 }

@@ -13,6 +13,8 @@ void ReportCaughtFault(const char* where, const std::exception* fault) noexcept;
 
 // Registers a window class of this module once; true when the class exists afterwards.
 bool RegisterClassOnce(const char* className, WNDPROC procedure);
+// The same for a class with styles, cursor or background of its own; cbSize and hInstance are filled in here.
+bool RegisterClassOnce(WNDCLASSEXA windowClass);
 
 // WNDPROC for a class whose windows are created with their owner T as the creation parameter; T has
 // LRESULT HandleMessage(HWND, UINT, WPARAM, LPARAM). Windows created without an owner get the default handling.

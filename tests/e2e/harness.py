@@ -18,7 +18,7 @@ that trips a fault of 64-bit Wine's text shaping (see WIN64_FONT_REPLACEMENTS).
 
 Environment: KVL_WIN_BIN (the cross-built programs), KVL_E2E_STATE (where the base prefixes live; next to
 KVL_WIN_BIN by default), KVL_E2E_KEEP=1 (keep a run's folder: logs, prefixes, the programs' working folders; the
-next run sweeps it).
+next run sweeps it), KVL_E2E_SHOTS (a folder for the PNG screenshots some tests take; the run's folder by default).
 
 Each host's kvlctl server (see win32/kvlctl.cpp) is its prefix's first Wine process: it starts the host's
 wineserver inside the host's namespace and keeps it warm for the programs started after it.
@@ -38,6 +38,7 @@ import sys
 import tempfile
 import threading
 import time
+import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 REPO = os.path.dirname(os.path.dirname(HERE))
@@ -70,12 +71,24 @@ IDC_CONFIGURE = _IDS["IDC_CONFIGURE"]
 IDC_EXEC = _IDS["IDC_EXEC"]
 IDC_QUIT = _IDS["IDC_QUIT"]
 WM_ALREADY_RUNNING = 0x800B
+SC_MINIMIZE = 0xF020
+IDM_ABOUT = _IDS["IDM_ABOUT"]
+ID_TRAY_KVL = _IDS["ID_TRAY_KVL"]
+IDOK, IDCANCEL = 1, 2
+# The configuration dialog, the About box and the message box of a wrong number, by caption.
+CONFIG_CAPTION = "Configuration"
+ABOUT_CAPTION = "About KVL SE"
+MESSAGE_BOX_CAPTION = "KVL SE"
+MESSAGE_BOX_TEXT = 0xFFFF  # the static that holds a message box's text
+IDC_CFG = {name[8:].lower(): value for name, value in _IDS.items() if name.startswith("IDC_CFG_")}
+IDC_TICKER = _IDS["IDC_TICKER"]
+BALLOON_CLASS = b"BalloonHelpClass"
 
 # The start-up banner. A module whose subsystem is not built yet honestly reports " [FAILED]"; Bulwark has no module.
 TM = b"\x99"  # the trade-mark sign: one byte of the ANSI code page
 MODULES = [
     (b" Starting Scoutline" + TM + b" engine...", b" [OK]"),
-    (b" Starting Chatline" + TM + b"...", b" [FAILED]"),
+    (b" Starting Chatline" + TM + b"...", b" [OK]"),
     (b" Starting keyRelay" + TM + b"...", b" [OK]"),  # the keystroke worker runs and the hook is set
     (b" Starting Bulwark" + TM + b" services...", b" [FAILED]"),
 ]
@@ -424,6 +437,44 @@ def clone_prefix(base, dest):
             pass
 
 
+# ------------------------------------------------------------------------------------------------- screenshots
+
+
+def bmp_rows(data):
+    """Rows top-down of (r, g, b) from a 24-bit BMP file."""
+    offset = struct.unpack_from("<I", data, 10)[0]
+    width, height, _, bits = struct.unpack_from("<iiHH", data, 18)
+    if bits != 24:
+        raise ValueError("not a 24-bit BMP")
+    stride = (width * 3 + 3) & ~3
+    rows = []
+    for y in range(abs(height)):
+        line = data[offset + y * stride: offset + y * stride + width * 3]
+        rows.append([(line[i + 2], line[i + 1], line[i]) for i in range(0, width * 3, 3)])
+    if height > 0:
+        rows.reverse()
+    return rows
+
+
+def save_png(rows, path):
+    """Writes rows of (r, g, b) as an 8-bit RGB PNG."""
+    def chunk(kind, body):
+        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body) & 0xFFFFFFFF)
+    raw = b"".join(b"\0" + bytes(c for px in row for c in px) for row in rows)
+    png = (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", len(rows[0]), len(rows), 8, 2, 0, 0, 0))
+           + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
+    with open(path, "wb") as f:
+        f.write(png)
+    return path
+
+
+def shot_dir(harness):
+    """Where screenshots go: KVL_E2E_SHOTS, or the run's folder (kept with KVL_E2E_KEEP=1)."""
+    d = os.environ.get("KVL_E2E_SHOTS") or os.path.join(harness.workdir, "shots")
+    os.makedirs(d, exist_ok=True)
+    return d
+
+
 # ------------------------------------------------------------------------------------------------------ kvlctl
 
 
@@ -632,6 +683,67 @@ class KvlProcess:
         tips = [text for pid, _, _, text in self.tooltips() if pid != own]
         return tips[0] if len(tips) == 1 else tips
 
+    def windows(self):
+        """Every top-level window of the prefix: dicts of pid, visible, rect (l, t, r, b), cls and caption (bytes)."""
+        out = []
+        for line in self.ctl("windows").splitlines():
+            f = line.split(b" ")
+            out.append(dict(pid=int(f[0]), visible=f[1] == b"1", rect=tuple(int(x) for x in f[2:6]),
+                            cls=bytes.fromhex(f[6].decode()), caption=bytes.fromhex(f[7].decode())
+                            if len(f) > 7 else b""))
+        return out
+
+    def tray_icon_point(self):
+        """The screen point of the program's icon in Wine's own notification area ("Wine System Tray", its first and
+        only icon: the left of its client area, below its caption)."""
+        for w in self.windows():
+            if w["cls"] == b"__winex11_standalone_tray" and w["visible"]:
+                l, t, r, b = w["rect"]
+                return l + 9, b - 14
+        raise AssertionError("no Wine System Tray window")
+
+    def balloons(self):
+        """The program's balloon tips on screen (caption = title)."""
+        return [w for w in self.windows() if w["cls"] == BALLOON_CLASS and w["visible"]]
+
+    def wait_balloon(self, title, timeout=10):
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            for b in self.balloons():
+                if b["caption"] == title:
+                    return b
+            time.sleep(0.05)
+        raise AssertionError("no balloon %r; balloons: %r" % (title, self.balloons()))
+
+    def dialog_count(self, caption):
+        own = int(self.ctl("pid"))
+        return sum(1 for w in self.windows() if w["pid"] == own and w["cls"] == b"#32770" and w["visible"]
+                   and w["caption"] == caption.encode("latin-1"))
+
+    def wait_dialog(self, caption, shown=True, timeout=20):
+        rc, _ = self.ctl.call("dlg-wait", caption, 1 if shown else 0, int(timeout * 1000))
+        if rc != 0:
+            raise AssertionError("dialog %r not %s after %ss" % (caption, "shown" if shown else "gone", timeout))
+
+    def dlg_text(self, caption, control):
+        return self.ctl("dlg-get-text", caption, control)
+
+    def dlg_set(self, caption, control, text):
+        self.ctl("dlg-set-text", caption, control, text)
+
+    def dlg_click(self, caption, control, how=None):
+        self.ctl(*(["dlg-click", caption, control] + ([how] if how else [])))
+
+    def dlg_state(self, caption, control):
+        """(enabled, checked, (l, t, r, b)) of a dialog's control; control 0 is the dialog itself."""
+        f = [int(x) for x in self.ctl("dlg-state", caption, control).split()]
+        return bool(f[0]), f[1], tuple(f[2:6])
+
+    def screenshot(self, rect):
+        """Rows of (r, g, b) of a screen rectangle (l, t, r, b)."""
+        l, t, r, b = rect
+        return bmp_rows(self.ctl("screenshot", l, t, r - l, b - t))
+
     def memory(self):
         out = {}
         for line in self.ctl("memory").decode().splitlines():
@@ -651,6 +763,51 @@ class KvlProcess:
         stop_process(self.proc)
 
 
+# ------------------------------------------------------------------------------------------------ pictures
+
+
+class Picture:
+    """An RGB picture read from a 24-bit BMP (what `keyprobe shot` writes); pixel(x, y) from the top-left corner."""
+
+    def __init__(self, path):
+        with open(path, "rb") as f:
+            data = f.read()
+        if data[:2] != b"BM":
+            raise ValueError("%s is no BMP" % path)
+        offset = struct.unpack_from("<I", data, 10)[0]
+        self.width, height, _, bits = struct.unpack_from("<iiHH", data, 18)
+        if bits != 24:
+            raise ValueError("%s: %d bits per pixel" % (path, bits))
+        self.height = abs(height)
+        stride = (self.width * 3 + 3) & ~3
+        self.rows = []
+        for y in range(self.height):
+            row = y if height < 0 else self.height - 1 - y
+            bgr = data[offset + row * stride:offset + row * stride + self.width * 3]
+            self.rows.append(bytes(b for i in range(0, len(bgr), 3) for b in (bgr[i + 2], bgr[i + 1], bgr[i])))
+
+    def pixel(self, x, y):
+        row = self.rows[y]
+        return tuple(row[3 * x:3 * x + 3])
+
+    def count(self, colour, left, top, right, bottom):
+        """How many pixels of that colour lie in [left, right) x [top, bottom)."""
+        right, bottom = min(right, self.width), min(bottom, self.height)
+        return sum(1 for y in range(top, bottom) for x in range(left, right) if self.pixel(x, y) == colour)
+
+    def save_png(self, path):
+        import zlib
+        raw = b"".join(b"\0" + row for row in self.rows)
+
+        def chunk(kind, body):
+            return (struct.pack(">I", len(body)) + kind + body
+                    + struct.pack(">I", zlib.crc32(kind + body) & 0xFFFFFFFF))
+        with open(path, "wb") as f:
+            f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", self.width, self.height, 8, 2, 0,
+                                                                           0, 0))
+                    + chunk(b"IDAT", zlib.compress(raw, 6)) + chunk(b"IEND", b""))
+
+
 # ------------------------------------------------------------------------------------------------ fake LAN
 
 
@@ -662,6 +819,7 @@ class FakeLan:
         self.proc = host.popen([PYTHON, os.path.join(HERE, "fakelan.py")], stdin=subprocess.PIPE,
                                stdout=subprocess.PIPE, log_name="fakelan")
         self.events = queue.Queue()
+        self.peer_events = queue.Queue()
         self.lines = []
         threading.Thread(target=self._reader, daemon=True).start()
         self.wait_event("ready", 30)
@@ -669,6 +827,9 @@ class FakeLan:
     def _reader(self):
         for line in self.proc.stdout:
             line = line.decode(errors="replace").strip()
+            if line.startswith("peer "):  # datagrams on the peer port have a queue of their own
+                self.peer_events.put(line)
+                continue
             self.lines.append(line)
             self.events.put(line)
 
@@ -706,6 +867,31 @@ class FakeLan:
                         "idle": h["idle"].hex() if h.get("idle") else None, "idle_to": h.get("idle_to", "broadcast")})
         self.command(op="hosts", hosts=enc, pace=pace, own=list(own))
         self.wait_event("hosts")
+
+    def set_peers(self, peers, pace=0, own=()):
+        """Fake copies of the program that answer every query: (address, presence bytes) pairs."""
+        self.command(op="peers", peers=[{"addr": a, "presence": d.hex()} for a, d in peers], pace=pace,
+                     own=list(own))
+        self.wait_event("peers")
+
+    def peer_datagrams(self, timeout=0.0, src=None):
+        """(source, bytes) of the datagrams that reached the peer socket and were not read yet (only those from src,
+        when given; the others are dropped); waits up to timeout seconds for the first one."""
+        out = []
+        deadline = time.time() + timeout
+        while True:
+            try:
+                if out or timeout <= 0:
+                    line = self.peer_events.get_nowait()
+                else:
+                    line = self.peer_events.get(timeout=max(0.001, deadline - time.time()))
+            except queue.Empty:
+                if out or time.time() >= deadline:
+                    return out
+                continue
+            f = line.split()
+            if src is None or f[1] == src:
+                out.append((f[1], bytes.fromhex(f[2]) if len(f) > 2 else b""))
 
     def send(self, src, dst, data, port=6111):
         self.command(op="send", src=src, dst=dst, port=port, hex=data.hex())
@@ -914,6 +1100,14 @@ class Host:
         self.ctl  # the prefix's first Wine process is the driver, started inside this namespace
         return FakeGame(self, *options)
 
+    def keyprobe(self, *args, timeout=60):
+        """Runs keyprobe.exe in this host's prefix; its output lines. A failing run is an error."""
+        p = self.wine([exe("keyprobe.exe")] + [str(a) for a in args], check=False, timeout=timeout)
+        if p.returncode != 0:
+            raise RuntimeError("keyprobe %s: exit %d %r" % (" ".join(map(str, args)), p.returncode,
+                                                           p.stdout + p.stderr))
+        return p.stdout.decode(errors="replace").splitlines()
+
     def fakelan(self):
         f = FakeLan(self)
         self.harness.fakes.append(f)
@@ -971,6 +1165,11 @@ class Harness:
         h = Host(self, len(self.hosts), name, addrs, hostname, hosts_lines)
         self.hosts.append(h)
         return h
+
+    def xdotool(self, *args):
+        """Real pointer and key input on the run's display (it reaches every host's windows)."""
+        env = dict(os.environ, DISPLAY=self.display.name)
+        run(["xdotool"] + [str(a) for a in args], env=env)
 
     def close(self):
         if self.closed:

@@ -2,6 +2,8 @@
 // slept on, a recording key injector (the hook library's keybd_event), and the worker's platform on std::thread.
 #pragma once
 
+#include <algorithm>
+#include <array>
 #include <condition_variable>
 #include <cstdio>
 #include <map>
@@ -98,6 +100,15 @@ public:
         hooked = false;
         return was;
     }
+    void SetKeyMode(int32_t newMode) override { mode = newMode; }
+    void AddKey(uint16_t vk) override { watched[vk & 0xFF] = true; }
+    void RemoveKey(uint16_t vk) override {
+        if (vk == 0)
+            watched.fill(false);
+        else
+            watched[vk & 0xFF] = false;
+    }
+    size_t WatchedCount() const { return static_cast<size_t>(std::count(watched.begin(), watched.end(), true)); }
     void KeybdEvent(uint8_t vk, uint8_t scan, uint32_t flags, uint32_t extraInfo) override {
         std::lock_guard<std::mutex> lock(m_Mutex);
         m_Keys.push_back(SentKey{vk, scan, flags, extraInfo, m_pClock ? m_pClock->now : 0});
@@ -122,6 +133,8 @@ public:
     bool hooked = false;
     int setHookCalls = 0;
     int removeHookCalls = 0;
+    int32_t mode = KEYMODE_WATCHED;
+    std::array<bool, 256> watched{};
 
 private:
     const FakeClock* m_pClock;

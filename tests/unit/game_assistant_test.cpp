@@ -1,12 +1,14 @@
 // The game keyboard assistant as a module: its start-up and banner result, the typing commands and their output,
-// the queue and the worker thread (on std::thread here), and shutdown.
+// the queue and the worker thread (on std::thread here), and shutdown. Bindings, reports and the in-game console
+// are in in_game_console_test.cpp.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "assistant/GameAssistantModule.h"
+#include "assistant/GameAssistant.h"
 #include "tests/unit/FakeKeyboard.h"
+#include "tests/unit/FakeOverlay.h"
 
 using namespace kvltest;
 
@@ -28,11 +30,13 @@ public:
     IConsoleWriter& Console() override { return console; }
     int Execute(const std::string&) override { return 0; }
     bool AddKeyword(const std::string&) override { return true; }
+    const std::vector<std::string>& Keywords() const override { return keywords; }
     uintptr_t SetTimer(unsigned id, unsigned) override { return id; }
     void KillTimer(unsigned) override {}
     bool IsWindowOnScreen() const override { return true; }
     void ShowTrayBalloon(const std::string&, const std::string&, BalloonIcon, unsigned) override {}
     RecordingConsole console;
+    std::vector<std::string> keywords;
 };
 
 class Desktop : public IWindowFinder {
@@ -66,7 +70,9 @@ protected:
     Desktop desktop;
     FakeKeystrokePlatform platform;
     FakeKeyRelay relay;
-    CGameAssistantModule assistant{host, desktop, relay, platform};
+    FakeOverlayPlatform overlay;
+    FakeHookReports reports;
+    CGameAssistant assistant{host, AssistantPlatform{desktop, relay, platform, overlay, reports}};
 };
 
 }  // namespace
@@ -118,8 +124,6 @@ TEST_F(GameAssistantTest, CommandsAndTheirOutput) {
         {false, CMD_BW_KEYS, "a", "Error: BW not foreground\r\n"},
         {false, CMD_BW_SAYTEAM, "gg", ""},
         {false, CMD_BW_SAYALL, "gg", ""},
-        {false, CMD_BIND, "F5 /w", ""},
-        {false, CMD_UNBIND, "", ""},
     };
     for (const CommandCase& c : cases) {
         desktop.foreground = c.inFront ? desktop.game : 0x200;

@@ -3,185 +3,33 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <deque>
-#include <functional>
-#include <map>
 
-#include "app/MainController.h"
-#include "app/Subsystems.h"
 #include "base/TreeImages.h"
 #include "gamemon/GameMonitorModule.h"
-#include "tests/unit/FakeKeyboard.h"
-#include "tests/unit/FakeTreeView.h"
-#include "tests/unit/GameDatagramBuilder.h"
+#include "peer/PeerDatagrams.h"
+#include "tests/unit/FakeMainWindow.h"
+#include "tests/unit/FakeOverlay.h"
 
 using namespace kvltest;
 
 namespace {
 
-class FakeView : public IMainView {
-public:
-    std::map<unsigned, unsigned> timers;  // id -> period of the live timers
-    std::vector<std::string> timerLog;
-    bool refreshEnabled = true;
-    std::string tip = "KVL SE";
-    int endedWith = -1;
-
-    uintptr_t SetTimer(unsigned id, unsigned milliseconds) override {
-        timers[id] = milliseconds;
-        timerLog.push_back("set " + std::to_string(id) + " " + std::to_string(milliseconds));
-        return id;
-    }
-    void KillTimer(unsigned id) override {
-        timers.erase(id);
-        timerLog.push_back("kill " + std::to_string(id));
-    }
-    void EnableRefreshButton(bool enable) override { refreshEnabled = enable; }
-    void SetTrayTip(const std::string& text) override {
-        tip = text;
-        if (onTip)
-            onTip();
-    }
-    std::function<void()> onTip;  // runs inside the tray update, as a sent message handled during it would
-    void EndDialog(int result) override { endedWith = result; }
-    void LaunchGame() override { ++launches; }
-    void Configure() override { ++configures; }
-    int launches = 0;
-    int configures = 0;
-    bool onScreen = true;
-    std::vector<std::string> balloons;  // "title|text|seconds"
-    bool IsWindowOnScreen() const override { return onScreen; }
-    void ShowTrayBalloon(const std::string& text, const std::string& title, BalloonIcon, unsigned seconds) override {
-        balloons.push_back(title + "|" + text + "|" + std::to_string(seconds));
-    }
-};
-
-class LanSocket;
-
-// The LAN as the monitor's socket sees it: what was sent, and datagrams to deliver.
-class FakeLan : public ISocketFactory {
-public:
-    std::unique_ptr<CNotifySocket> CreateUdpSocket() override;
-    void Deliver(const Bytes& bytes, const std::string& from);
-
-    bool failBind = false;
-    int sends = 0;
-    std::string boundTo;
-    LanSocket* live = nullptr;
-    std::deque<std::pair<Bytes, std::string>> queue;
-};
-
-class LanSocket : public CNotifySocket {
-public:
-    explicit LanSocket(FakeLan& lan) : m_Lan(lan) {}
-    ~LanSocket() override {
-        if (m_Lan.live == this)
-            m_Lan.live = nullptr;
-    }
-    bool SetOption(SocketOption, int) override { return true; }
-    bool Bind(const std::string& address, uint16_t port) override {
-        m_Lan.boundTo = address + ":" + std::to_string(port);
-        return !m_Lan.failBind;
-    }
-    bool SendTo(const uint8_t*, size_t, const std::string&, uint16_t) override {
-        ++m_Lan.sends;
-        return true;
-    }
-    int ReceiveFrom(uint8_t* buffer, size_t capacity, std::string& fromAddress, uint16_t& fromPort) override {
-        if (m_Lan.queue.empty())
-            return -1;
-        auto [bytes, from] = m_Lan.queue.front();
-        m_Lan.queue.pop_front();
-        if (bytes.size() > capacity)
-            return -1;
-        std::copy(bytes.begin(), bytes.end(), buffer);
-        fromAddress = from;
-        fromPort = 6111;
-        return static_cast<int>(bytes.size());
-    }
-
-private:
-    FakeLan& m_Lan;
-};
-
-std::unique_ptr<CNotifySocket> FakeLan::CreateUdpSocket() {
-    auto socket = std::make_unique<LanSocket>(*this);
-    live = socket.get();
-    return socket;
-}
-
-void FakeLan::Deliver(const Bytes& bytes, const std::string& from) {
-    queue.emplace_back(bytes, from);
-    if (live)
-        live->Notify();
-    else
-        queue.pop_back();
-}
-
-// The desktop as the game-window questions see it.
-class FakeWindows : public IWindowFinder {
-public:
-    uintptr_t game = 0;
-    uintptr_t foreground = 0;
-    uintptr_t FindTopLevel(const char*, const char*) const override { return game; }
-    uintptr_t ForegroundWindow() const override { return foreground; }
-};
-
-class FakePane : public IOutputPane {
-public:
-    std::string text;
-    void AppendText(const std::string& t) override { text += t; }
-    void SetAllText(const std::string& t) override { text = t; }
-};
-
-class FakeBox : public IEditBox {
-public:
-    std::string text;
-    std::string GetText() const override { return text; }
-    void SetText(const std::string& t) override { text = t; }
-    void SetSel(int, int) override {}
-};
-
-class MainControllerTest : public ::testing::Test, public IConsoleOwner {
+class MainControllerTest : public ControllerFixture {
 protected:
     void SetUp() override {
-        context.Settings().RefreshAuto = 0;
-        RegisterSubsystems(controller, context, PlatformServices{lan, windows, keyRelay, keystrokes});
-        for (const auto& module : controller.Modules())
-            if (auto* games = dynamic_cast<CGameMonitorModule*>(module.get()))
-                monitor = &games->ServerMonitor();
+        ControllerFixture::SetUp();
+        if (auto* games = Find<CGameMonitorModule>())
+            monitor = &games->ServerMonitor();
         ASSERT_NE(monitor, nullptr);
     }
-    void SendConsoleCommand(std::unique_ptr<CommandRequest> request) override {
-        controller.OnConsoleCommand(std::move(request));
-    }
-    void Start() { controller.Start(this, &pane, &box, &tree); }
-    // The pane's text written since mark.
-    std::string Since(size_t mark) const { return pane.text.substr(mark); }
     void RunRefresh(const std::vector<std::pair<Bytes, std::string>>& arrivals) {
         ASSERT_EQ(controller.StartRefresh(), 0);
         for (const auto& [bytes, from] : arrivals)
             lan.Deliver(bytes, from);
         controller.OnTimer(TIMER_REFRESH_DONE);
     }
-    std::string Run(const std::string& line) {
-        const size_t mark = pane.text.size();
-        controller.Console().Execute(line);
-        return Since(mark);
-    }
 
-    FakeView view;
-    FakeLan lan;
-    FakePane pane;
-    FakeBox box;
-    FakeTreeView tree;
-    FakeWindows windows;
-    FakeKeyRelay keyRelay;
-    FakeKeystrokePlatform keystrokes;
-    CAppContext context{"10.77.0.2"};
-    CMainController controller{view, context};
     CServerMonitor* monitor = nullptr;
-    SettingsRecord& AppSettings = context.Settings();
 };
 
 TEST_F(MainControllerTest, BannerIsWrittenByteForByte) {
@@ -190,7 +38,7 @@ TEST_F(MainControllerTest, BannerIsWrittenByteForByte) {
     const std::string expected = "Korvalen SE v0.70\r\n" + rule +
                                  "\r\nInitializing built-in modules:\r\n"
                                  " Starting Scoutline\x99 engine... [OK]\r\n"
-                                 " Starting Chatline\x99... [FAILED]\r\n"
+                                 " Starting Chatline\x99... [OK]\r\n"
                                  " Starting keyRelay\x99... [OK]\r\n"
                                  " Starting Bulwark\x99 services... [FAILED]\r\n"
                                  "Done\r\n" +
@@ -213,7 +61,8 @@ TEST_F(MainControllerTest, AutomaticRefreshStartsAtOnceWithItsTimers) {
     EXPECT_EQ(view.timerLog, (std::vector<std::string>{"set 1000 7000", "set 2000 1500", "set 3000 1000"}));
     EXPECT_NE(controller.AutoRefreshTimer(), 0u);
     EXPECT_TRUE((*monitor).IsRefreshing());
-    EXPECT_EQ(lan.sends, 1);
+    EXPECT_EQ(lan.Sends(GAME_SEARCH_PORT), 1);
+    EXPECT_EQ(lan.Sends(PEER_PORT), 1) << "the messenger's query belongs to the same refresh";
     EXPECT_EQ(lan.boundTo, "10.77.0.2:6111");
     EXPECT_FALSE(view.refreshEnabled);
 }
@@ -222,7 +71,7 @@ TEST_F(MainControllerTest, WithoutAutomaticRefreshNothingIsAskedUntilRequested) 
     Start();
     EXPECT_EQ(view.timerLog, (std::vector<std::string>{"set 3000 1000"}));
     EXPECT_EQ(controller.AutoRefreshTimer(), 0u);
-    EXPECT_EQ(lan.sends, 0);
+    EXPECT_TRUE(lan.sent.empty());
     EXPECT_EQ(tree.Count(), 0u);
 }
 
@@ -332,10 +181,10 @@ TEST_F(MainControllerTest, RequestsDuringARefreshAreRefusedOrSkipped) {
     controller.OnTimer(TIMER_AUTO_REFRESH);
     EXPECT_EQ(controller.PreTranslateKey(KEY_F5, true), KeyAction::Refresh);
     EXPECT_EQ(Since(mark), "");
-    EXPECT_EQ(lan.sends, 1);
+    EXPECT_EQ(lan.Sends(GAME_SEARCH_PORT), 1);
     controller.OnTimer(TIMER_REFRESH_DONE);
     EXPECT_EQ(Run("/refresh"), "");
-    EXPECT_EQ(lan.sends, 2);
+    EXPECT_EQ(lan.Sends(GAME_SEARCH_PORT), 2);
 }
 
 TEST_F(MainControllerTest, ARefreshStartedWhileTheLastOneFinishesKeepsItsTimer) {
@@ -398,7 +247,7 @@ TEST_F(MainControllerTest, NameSignAndQuit) {
 
 TEST_F(MainControllerTest, CommandsOfSubsystemsNotBuiltDoNothing) {
     Start();
-    for (const char* line : {"hello all", "/w bob hi", "/r hi", "/users", "/configure", "/bw", "/bind", "/bw_keys x"}) {
+    for (const char* line : {"/configure", "/bw", "/bind", "/bw_keys x"}) {
         EXPECT_EQ(Run(line), "") << line;
     }
     EXPECT_EQ(view.endedWith, -1);
@@ -435,9 +284,9 @@ TEST_F(MainControllerTest, CommandBoxKeys) {
     EXPECT_EQ(controller.PreTranslateKey(KEY_TAB, true), KeyAction::TabToRight);
     EXPECT_EQ(controller.PreTranslateKey(KEY_ESCAPE, false), KeyAction::Swallow);
     EXPECT_EQ(controller.PreTranslateKey('A', true), KeyAction::Pass);
-    EXPECT_EQ(lan.sends, 0);
+    EXPECT_EQ(lan.Sends(GAME_SEARCH_PORT), 0);
     EXPECT_EQ(controller.PreTranslateKey(KEY_F5, false), KeyAction::Refresh);
-    EXPECT_EQ(lan.sends, 1);
+    EXPECT_EQ(lan.Sends(GAME_SEARCH_PORT), 1);
 }
 
 TEST_F(MainControllerTest, ShutdownKillsTheTimersButLeavesARefreshRunning) {
@@ -587,7 +436,7 @@ TEST_F(MainControllerTest, ChangedSettingsReArmTheAutomaticRefreshWithoutRefresh
     AppSettings.RefreshPeriod = 15000;
     Start();
     controller.OnTimer(TIMER_REFRESH_DONE);
-    const int sends = lan.sends;
+    const size_t sends = lan.sent.size();
     view.timerLog.clear();
 
     AppSettings.RefreshPeriod = 4000;
@@ -604,7 +453,7 @@ TEST_F(MainControllerTest, ChangedSettingsReArmTheAutomaticRefreshWithoutRefresh
     AppSettings.RefreshAuto = 1;
     context.SettingsChanged();
     EXPECT_EQ(view.timerLog, (std::vector<std::string>{"set 1000 4000"})) << "nothing to kill when it was off";
-    EXPECT_EQ(lan.sends, sends) << "the first automatic refresh waits a full period";
+    EXPECT_EQ(lan.sent.size(), sends) << "the first automatic refresh waits a full period";
     EXPECT_FALSE(monitor->IsRefreshing());
 }
 

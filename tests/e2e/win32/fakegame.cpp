@@ -1,13 +1,17 @@
 // fakegame: a stand-in for the game's window in the end-to-end tests: a top-level window of class "SWarClass"
 // captioned "Brood War". It writes every keyboard message it gets to stdout, one line each, so that a test can see
 // what was typed into the game: "key down|up|sysdown|sysup VK LPARAM" and "char CODE LPARAM" (numbers in hex).
-// Options: --foreground (ask to be the foreground window), --hidden (create it without showing it).
+// Options: --foreground (ask to be the foreground window), --hidden (create it without showing it), --paints (also
+// "paint LEFT TOP RIGHT BOTTOM" for every repaint, the area it covers). A posted WM_APP + 1 makes it take the
+// foreground again (a window that asks for itself becomes the foreground window under Wine).
 #include <windows.h>
 
 #include <cstdio>
 #include <cstring>
 
 namespace {
+
+bool g_bPaints = false;
 
 void Report(const char* kind, WPARAM wp, LPARAM lp) {
     printf("%s %lx %lx\n", kind, (unsigned long)wp, (unsigned long)lp);
@@ -31,6 +35,20 @@ LRESULT CALLBACK GameProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CHAR:
         Report("char", wp, lp);
         return 0;
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        BeginPaint(h, &paint);
+        if (g_bPaints) {
+            printf("paint %ld %ld %ld %ld\n", paint.rcPaint.left, paint.rcPaint.top, paint.rcPaint.right,
+                   paint.rcPaint.bottom);
+            fflush(stdout);
+        }
+        EndPaint(h, &paint);
+        return 0;
+    }
+    case WM_APP + 1:
+        SetForegroundWindow(h);
+        return 0;
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;
@@ -46,6 +64,7 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         foreground |= strcmp(argv[i], "--foreground") == 0;
         hidden |= strcmp(argv[i], "--hidden") == 0;
+        g_bPaints |= strcmp(argv[i], "--paints") == 0;
     }
     WNDCLASSA wc;
     memset(&wc, 0, sizeof wc);

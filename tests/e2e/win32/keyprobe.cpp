@@ -5,6 +5,19 @@
 //   keyprobe keys VK,SCAN,FLAGS...   sends these keybd_event calls (hex; SCAN "m" = the layout's scan code of VK),
 //                                after a line "go" on stdin when the first argument is "--wait"
 //   keyprobe front               a plain top-level window that takes the foreground; prints "ready HEX"
+//   keyprobe raise               asks the fake game window to take the foreground again
+//   keyprobe type TEXT           types TEXT with keybd_event, the layout's keys for each character (SHIFT as needed)
+//   keyprobe hold                owns the hook itself ("hold 1|0") and prints every report it gets ("report EV WP
+//                                LP", hex) until it is ended
+//   keyprobe report SPEC...      sends the program's window reports as the hook does (WM_COPYDATA, then the notify
+//                                message): "EV,WP,LP" one record; "size:N" N bytes; "null" a null data pointer;
+//                                "nodesc" no descriptor at all; "flood:N:CH" N character reports of CH (hex).
+//                                Prints "accepted K of N"
+//   keyprobe shot FILE.bmp       the game window's client area as the screen shows it, a 24-bit BMP
+//   keyprobe paintwait X Y MS    presses the console key and waits until the screen pixel at the game window's
+//                                client point X,Y turns white; "painted MS" (milliseconds) or "timeout"
+//   keyprobe drawwait X Y MS     the same wait after drawing a white line through X,Y itself on the game window
+//                                (which is then repainted)
 #include <windows.h>
 
 #include <cstdio>
@@ -134,6 +147,228 @@ int Front() {
     return 0;
 }
 
+HWND GameWindow() { return FindWindowA("SWarClass", "Brood War"); }
+
+void Tap(BYTE vk, bool down) { keybd_event(vk, (BYTE)MapVirtualKeyA(vk, 0), down ? 0 : KEYEVENTF_KEYUP, 0); }
+
+int Type(const char* text) {
+    for (const char* c = text; *c; ++c) {
+        const SHORT key = VkKeyScanA(*c);
+        if (key == -1)
+            continue;
+        const bool shift = (key & 0x100) != 0;
+        if (shift)
+            Tap(VK_SHIFT, true);
+        Tap((BYTE)(key & 0xFF), true);
+        Tap((BYTE)(key & 0xFF), false);
+        if (shift)
+            Tap(VK_SHIFT, false);
+    }
+    printf("typed\n");
+    fflush(stdout);
+    return 0;
+}
+
+LRESULT CALLBACK HoldProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_COPYDATA) {
+        const COPYDATASTRUCT* data = reinterpret_cast<const COPYDATASTRUCT*>(lp);
+        if (data && data->cbData == sizeof(HookEvent) && data->lpData) {
+            HookEvent event;
+            memcpy(&event, data->lpData, sizeof(event));
+            printf("report %x %x %x\n", event.event, event.wParam, event.lParam);
+            fflush(stdout);
+        }
+        return TRUE;
+    }
+    if (msg == WM_DESTROY) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(h, msg, wp, lp);
+}
+
+int Hold() {
+    HMODULE library = LoadLibraryA("keyRelay.dll");
+    auto setHook =
+        library ? reinterpret_cast<SetHookFn>(reinterpret_cast<void*>(GetProcAddress(library, "keyRelaySetHook")))
+                : nullptr;
+    auto removeHook =
+        library ? reinterpret_cast<RemoveHookFn>(reinterpret_cast<void*>(GetProcAddress(library, "keyRelayRemoveHook")))
+                : nullptr;
+    if (!setHook || !removeHook)
+        return 4;
+    WNDCLASSA wc;
+    memset(&wc, 0, sizeof wc);
+    wc.lpfnWndProc = HoldProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "KeyProbeHold";
+    if (!RegisterClassA(&wc))
+        return 1;
+    HWND h =
+        CreateWindowExA(0, "KeyProbeHold", "keyprobe hold", 0, 0, 0, 1, 1, nullptr, nullptr, wc.hInstance, nullptr);
+    const BOOL held = setHook(h);
+    printf("hold %d\n", held ? 1 : 0);
+    fflush(stdout);
+    MSG m;
+    while (GetMessageA(&m, nullptr, 0, 0) > 0)
+        DispatchMessageA(&m);
+    if (held)
+        removeHook(h);
+    return 0;
+}
+
+int Reports(int argc, char** argv) {
+    HWND main = FindWindowA(nullptr, "Korvalen SE");
+    if (!main)
+        return 2;
+    int sent = 0, accepted = 0;
+    auto send = [&](COPYDATASTRUCT* data) {
+        DWORD_PTR result = 0;
+        ++sent;
+        if (SendMessageTimeoutA(main, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(data), SMTO_ABORTIFHUNG, 5000,
+                                &result) &&
+            result)
+            ++accepted;
+        SendNotifyMessageA(main, KEYRELAY_NOTIFY_MESSAGE, 0, 0);
+    };
+    for (int i = 2; i < argc; ++i) {
+        const char* spec = argv[i];
+        unsigned ev = 0, wp = 0, lp = 0, n = 0;
+        char big[256] = {0};
+        if (strncmp(spec, "size:", 5) == 0) {
+            n = strtoul(spec + 5, nullptr, 10);
+            COPYDATASTRUCT data = {0, n < sizeof(big) ? n : (DWORD)sizeof(big), big};
+            send(&data);
+        } else if (strcmp(spec, "null") == 0) {
+            COPYDATASTRUCT data = {0, sizeof(HookEvent), nullptr};
+            send(&data);
+        } else if (strcmp(spec, "nodesc") == 0) {
+            send(nullptr);
+        } else if (sscanf(spec, "flood:%u:%x", &n, &wp) == 2) {
+            for (unsigned k = 0; k < n; ++k) {
+                HookEvent event = {HOOK_CHAR, wp, 1};
+                COPYDATASTRUCT data = {0, sizeof(event), &event};
+                send(&data);
+            }
+        } else if (sscanf(spec, "%x,%x,%x", &ev, &wp, &lp) == 3) {
+            HookEvent event = {ev, wp, lp};
+            COPYDATASTRUCT data = {0, sizeof(event), &event};
+            send(&data);
+        } else {
+            return 1;
+        }
+    }
+    printf("accepted %d of %d\n", accepted, sent);
+    fflush(stdout);
+    return 0;
+}
+
+// The game window's client rectangle on the screen.
+bool ClientOnScreen(HWND game, RECT& rect) {
+    if (!game || !GetClientRect(game, &rect))
+        return false;
+    POINT origin = {0, 0};
+    ClientToScreen(game, &origin);
+    OffsetRect(&rect, origin.x, origin.y);
+    return true;
+}
+
+int Shot(const char* file) {
+    RECT rect;
+    if (!ClientOnScreen(GameWindow(), rect))
+        return 2;
+    const int w = rect.right - rect.left, h = rect.bottom - rect.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info;
+    memset(&info, 0, sizeof info);
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = h;  // bottom-up, as a BMP file stores it
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, w, h, screen, rect.left, rect.top, SRCCOPY);
+    GdiFlush();
+    const DWORD stride = ((DWORD)w * 3 + 3) & ~3u;
+    BITMAPFILEHEADER head;
+    memset(&head, 0, sizeof head);
+    head.bfType = 0x4D42;
+    head.bfOffBits = sizeof(head) + sizeof(info.bmiHeader);
+    head.bfSize = head.bfOffBits + stride * h;
+    FILE* f = fopen(file, "wb");
+    if (f) {
+        fwrite(&head, sizeof head, 1, f);
+        fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, f);
+        fwrite(bits, stride, h, f);
+        fclose(f);
+    }
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    printf("shot %d %d\n", w, h);
+    fflush(stdout);
+    return f ? 0 : 4;
+}
+
+// Waits until the screen shows white at the game's client point; milliseconds since start, -1 on time-out.
+double WaitWhite(HWND game, int x, int y, DWORD timeoutMs, LARGE_INTEGER start) {
+    POINT at = {x, y};
+    ClientToScreen(game, &at);
+    LARGE_INTEGER frequency, now;
+    QueryPerformanceFrequency(&frequency);
+    HDC screen = GetDC(nullptr);
+    double elapsed = -1;
+    for (;;) {
+        const COLORREF pixel = GetPixel(screen, at.x, at.y);
+        QueryPerformanceCounter(&now);
+        const double ms = (now.QuadPart - start.QuadPart) * 1000.0 / frequency.QuadPart;
+        if (pixel == RGB(255, 255, 255)) {
+            elapsed = ms;
+            break;
+        }
+        if (ms > timeoutMs)
+            break;
+    }
+    ReleaseDC(nullptr, screen);
+    return elapsed;
+}
+
+int PaintWait(int argc, char** argv, bool drawItself) {
+    if (argc != 5)
+        return 1;
+    HWND game = GameWindow();
+    if (!game)
+        return 2;
+    const int x = atoi(argv[2]), y = atoi(argv[3]);
+    LARGE_INTEGER start;
+    QueryPerformanceCounter(&start);
+    if (drawItself) {
+        HDC dc = GetDC(game);
+        SelectObject(dc, GetStockObject(WHITE_PEN));
+        POINT line[2] = {{x - 100, y}, {x + 100, y}};
+        Polyline(dc, line, 2);
+        GdiFlush();
+        ReleaseDC(game, dc);
+    } else {
+        Tap(0xC0, true);
+        Tap(0xC0, false);
+    }
+    const double ms = WaitWhite(game, x, y, (DWORD)atoi(argv[4]), start);
+    if (drawItself)
+        InvalidateRect(game, nullptr, TRUE);  // the game paints its own line away
+    if (ms < 0)
+        printf("timeout\n");
+    else
+        printf("painted %.3f\n", ms);
+    fflush(stdout);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -143,6 +378,22 @@ int main(int argc, char** argv) {
         return Keys(argc, argv);
     if (argc >= 2 && strcmp(argv[1], "front") == 0)
         return Front();
-    fprintf(stderr, "usage: keyprobe shared | keys [--wait] VK,SCAN,FLAGS... | front\n");
+    if (argc == 2 && strcmp(argv[1], "raise") == 0)
+        return GameWindow() && PostMessageA(GameWindow(), WM_APP + 1, 0, 0) ? 0 : 2;
+    if (argc == 3 && strcmp(argv[1], "type") == 0)
+        return Type(argv[2]);
+    if (argc == 2 && strcmp(argv[1], "hold") == 0)
+        return Hold();
+    if (argc >= 3 && strcmp(argv[1], "report") == 0)
+        return Reports(argc, argv);
+    if (argc == 3 && strcmp(argv[1], "shot") == 0)
+        return Shot(argv[2]);
+    if (argc >= 2 && strcmp(argv[1], "paintwait") == 0)
+        return PaintWait(argc, argv, false);
+    if (argc >= 2 && strcmp(argv[1], "drawwait") == 0)
+        return PaintWait(argc, argv, true);
+    fprintf(stderr,
+            "usage: keyprobe shared | keys [--wait] VK,SCAN,FLAGS... | front | raise | type TEXT | hold | report "
+            "SPEC... | shot FILE | paintwait X Y MS | drawwait X Y MS\n");
     return 1;
 }

@@ -111,11 +111,18 @@ BOOL CALLBACK FindTrayProc(HWND h, LPARAM lp) {
 // The main window: a top-level window with the caption that holds the output pane, or such a window parked under
 // the tray holder. A window of another program with the same caption but no pane is not taken.
 HWND FindMain() {
-    FindState st = {0};
-    EnumWindows(FindMainProc, (LPARAM)&st);
-    if (!st.found)
-        EnumWindows(FindTrayProc, (LPARAM)&st);
-    return st.found;
+    // The window can move between the two places while they are searched one after the other (a restore from the
+    // tray makes it top-level again after the top-level search missed it): a miss is looked at again briefly.
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        FindState st = {0};
+        EnumWindows(FindMainProc, (LPARAM)&st);
+        if (!st.found)
+            EnumWindows(FindTrayProc, (LPARAM)&st);
+        if (st.found)
+            return st.found;
+        Sleep(5);
+    }
+    return NULL;
 }
 
 HWND WaitMain(DWORD timeoutMs) {
@@ -156,10 +163,10 @@ struct VkName {
     int vk;
 };
 const VkName kVkNames[] = {
-    {"RETURN", VK_RETURN}, {"ENTER", VK_RETURN}, {"ESCAPE", VK_ESCAPE}, {"ESC", VK_ESCAPE},
-    {"TAB", VK_TAB},       {"UP", VK_UP},        {"DOWN", VK_DOWN},     {"LEFT", VK_LEFT},
-    {"RIGHT", VK_RIGHT},   {"BACK", VK_BACK},    {"HOME", VK_HOME},     {"END", VK_END},
-    {"DELETE", VK_DELETE}, {"F1", VK_F1},        {"F5", VK_F5},         {"SPACE", VK_SPACE},
+    {"RETURN", VK_RETURN}, {"ENTER", VK_RETURN}, {"ESCAPE", VK_ESCAPE}, {"ESC", VK_ESCAPE},  {"TAB", VK_TAB},
+    {"UP", VK_UP},         {"DOWN", VK_DOWN},    {"LEFT", VK_LEFT},     {"RIGHT", VK_RIGHT}, {"BACK", VK_BACK},
+    {"HOME", VK_HOME},     {"END", VK_END},      {"DELETE", VK_DELETE}, {"F1", VK_F1},       {"F5", VK_F5},
+    {"SPACE", VK_SPACE},   {"SHIFT", VK_SHIFT},
 };
 
 bool ParseVk(const std::string& s, int& vk) {
@@ -698,7 +705,10 @@ int CmdWindowState(const Args&, std::string& out) {
     GetWindowRect(main, &wr);
     char cls[64] = {0};
     GetClassNameA(main, cls, sizeof cls);
-    HWND owner = GetParent(main);
+    // The real parent: GetParent answers the owner for a window without WS_CHILD, which the tray holder's is.
+    HWND owner = GetAncestor(main, GA_PARENT);
+    if (owner == GetDesktopWindow())
+        owner = NULL;
     Appendf(out, "exists 1\nvisible %d\niconic %d\nzoomed %d\nenabled %d\nshowcmd %u\nflags %u\n",
             IsWindowVisible(main) ? 1 : 0, IsIconic(main) ? 1 : 0, IsZoomed(main) ? 1 : 0,
             IsWindowEnabled(main) ? 1 : 0, wp.showCmd, wp.flags);
@@ -885,6 +895,229 @@ int CmdSendMessage(const Args& a, std::string& out) {
     return EXIT_OK;
 }
 
+// ---- the program's other windows: dialogs (configuration, About, message boxes), balloons, the screen
+
+struct DialogSearch {
+    const std::string* caption;
+    DWORD pid;
+    HWND found;
+};
+
+BOOL CALLBACK FindDialogProc(HWND h, LPARAM lp) {
+    DialogSearch* st = (DialogSearch*)lp;
+    char cls[64] = {0}, text[256] = {0};
+    GetClassNameA(h, cls, sizeof cls);
+    GetWindowTextA(h, text, sizeof text);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    if (strcmp(cls, "#32770") == 0 && *st->caption == text && pid == st->pid && IsWindowVisible(h)) {
+        st->found = h;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// A visible dialog of the program's process with this caption (the main window's own dialog class included).
+HWND FindDialog(const std::string& caption) {
+    HWND main = FindMain();
+    if (!main)
+        return NULL;
+    DialogSearch st = {&caption, 0, NULL};
+    GetWindowThreadProcessId(main, &st.pid);
+    EnumWindows(FindDialogProc, (LPARAM)&st);
+    return st.found;
+}
+
+int DialogControl(const std::string& caption, const std::string& idText, HWND& dlg, HWND& ctl) {
+    dlg = FindDialog(caption);
+    if (!dlg)
+        return EXIT_NOWINDOW;
+    long id;
+    if (!ParseInt(idText, id))
+        return EXIT_USAGE;
+    ctl = id ? GetDlgItem(dlg, (int)id) : dlg;
+    return ctl ? EXIT_OK : EXIT_NOCONTROL;
+}
+
+int CmdDlgWait(const Args& a, std::string& out) {
+    // dlg-wait CAPTION 0|1 TIMEOUT_MS: until a dialog of the program with the caption is shown (1) or gone (0).
+    long want, timeout;
+    if (a.size() != 4 || !ParseInt(a[2], want) || !ParseInt(a[3], timeout))
+        return EXIT_USAGE;
+    DWORD start = GetTickCount();
+    for (;;) {
+        HWND dlg = FindDialog(a[1]);
+        if ((dlg != NULL) == (want != 0)) {
+            Appendf(out, "%.6f\n", NowSeconds());
+            return EXIT_OK;
+        }
+        if (GetTickCount() - start >= (DWORD)timeout)
+            return EXIT_NOWINDOW;
+        Sleep(10);
+    }
+}
+
+int CmdDlgGetText(const Args& a, std::string& out) {
+    if (a.size() != 3)
+        return EXIT_USAGE;
+    HWND dlg, ctl;
+    int rc = DialogControl(a[1], a[2], dlg, ctl);
+    if (rc)
+        return rc;
+    std::string text;
+    if (!GetText(ctl, text))
+        return EXIT_FAILED;
+    out += text;
+    return EXIT_OK;
+}
+
+int CmdDlgSetText(const Args& a, std::string&) {
+    // dlg-set-text CAPTION ID TEXT: the box's whole text at once (one change notification, as a paste).
+    if (a.size() != 4)
+        return EXIT_USAGE;
+    HWND dlg, ctl;
+    int rc = DialogControl(a[1], a[2], dlg, ctl);
+    if (rc)
+        return rc;
+    DWORD_PTR r;
+    return Send(ctl, WM_SETTEXT, 0, (LPARAM)a[3].c_str(), r) ? EXIT_OK : EXIT_FAILED;
+}
+
+int CmdDlgState(const Args& a, std::string& out) {
+    // dlg-state CAPTION ID: "enabled checked" of a control; and the rectangle on the screen.
+    if (a.size() != 3)
+        return EXIT_USAGE;
+    HWND dlg, ctl;
+    int rc = DialogControl(a[1], a[2], dlg, ctl);
+    if (rc)
+        return rc;
+    DWORD_PTR checked = 0;
+    Send(ctl, BM_GETCHECK, 0, 0, checked);
+    RECT r;
+    GetWindowRect(ctl, &r);
+    Appendf(out, "%d %d %ld %ld %ld %ld\n", IsWindowEnabled(ctl) ? 1 : 0, (int)checked, r.left, r.top, r.right,
+            r.bottom);
+    return EXIT_OK;
+}
+
+int CmdDlgClick(const Args& a, std::string& out) {
+    // dlg-click CAPTION ID [bm]: the button's command posted to its dialog (or BM_CLICK posted to the button, which
+    // toggles a check box first), then waits until the program's queue has got past it. A handler that opens a
+    // modal box is past it as soon as that box's loop runs.
+    if (a.size() < 3 || a.size() > 4)
+        return EXIT_USAGE;
+    HWND dlg, ctl;
+    int rc = DialogControl(a[1], a[2], dlg, ctl);
+    if (rc)
+        return rc;
+    if (!IsWindowEnabled(ctl))
+        return EXIT_DISABLED;
+    Context cx;
+    rc = NeedMain(cx);
+    if (rc)
+        return rc;
+    bool ok;
+    if (a.size() == 4 && a[3] == "bm")
+        ok = PostMessageA(ctl, BM_CLICK, 0, 0);
+    else
+        ok = PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(ctl), BN_CLICKED), (LPARAM)ctl);
+    if (!ok || !Sync(cx.main, kSyncTimeout))
+        return EXIT_FAILED;
+    Appendf(out, "clicked %.6f\n", NowSeconds());
+    return EXIT_OK;
+}
+
+int CmdSysCommand(const Args& a, std::string&) {
+    // sys-command CMD: a system-menu command posted to the main window (SC_MINIMIZE 0xF020, the About entry 16).
+    // It does not wait: the command may open a modal box.
+    long cmd;
+    if (a.size() != 2 || !ParseInt(a[1], cmd))
+        return EXIT_USAGE;
+    Context cx;
+    int rc = NeedMain(cx);
+    if (rc)
+        return rc;
+    return PostMessageA(cx.main, WM_SYSCOMMAND, (WPARAM)cmd, 0) ? EXIT_OK : EXIT_FAILED;
+}
+
+int CmdPostCommand(const Args& a, std::string&) {
+    // post-command ID: a menu command (code 0) posted to the main window, as the tray menu sends it. No waiting.
+    long id;
+    if (a.size() != 2 || !ParseInt(a[1], id))
+        return EXIT_USAGE;
+    Context cx;
+    int rc = NeedMain(cx);
+    if (rc)
+        return rc;
+    return PostMessageA(cx.main, WM_COMMAND, MAKEWPARAM(id, 0), 0) ? EXIT_OK : EXIT_FAILED;
+}
+
+int CmdPress(const Args& a, std::string& out) {
+    // press VK...: each key pressed and released as keyboard input (keybd_event): it reaches the foreground window
+    // of the prefix through the input queue, where keyboard hooks see it. Prints the foreground window's caption.
+    if (a.size() < 2)
+        return EXIT_USAGE;
+    for (size_t i = 1; i < a.size(); ++i) {
+        int vk;
+        if (!ParseVk(a[i], vk))
+            return EXIT_USAGE;
+        BYTE scan = (BYTE)MapVirtualKeyA(vk, 0);
+        keybd_event((BYTE)vk, scan, 0, 0);
+        keybd_event((BYTE)vk, scan, KEYEVENTF_KEYUP, 0);
+    }
+    char caption[256] = {0};
+    GetWindowTextA(GetForegroundWindow(), caption, sizeof caption);
+    out += Hex(caption);
+    out += "\n";
+    return EXIT_OK;
+}
+
+int CmdScreenshot(const Args& a, std::string& out) {
+    // screenshot X Y W H: that part of the screen as a 24-bit bottom-up BMP file.
+    long x, y, w, h;
+    if (a.size() != 5 || !ParseInt(a[1], x) || !ParseInt(a[2], y) || !ParseInt(a[3], w) || !ParseInt(a[4], h) ||
+        w <= 0 || h <= 0)
+        return EXIT_USAGE;
+    HDC screen = GetDC(NULL);
+    HDC mem = CreateCompatibleDC(screen);
+    BITMAPINFO bi;
+    memset(&bi, 0, sizeof bi);
+    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 24;
+    bi.bmiHeader.biCompression = BI_RGB;
+    void* bits = NULL;
+    HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, NULL, 0);
+    int rc = EXIT_FAILED;
+    if (mem && bmp) {
+        HGDIOBJ old = SelectObject(mem, bmp);
+        if (BitBlt(mem, 0, 0, w, h, screen, x, y, SRCCOPY)) {
+            GdiFlush();
+            DWORD stride = ((DWORD)w * 3 + 3) & ~3u;
+            DWORD size = stride * (DWORD)h;
+            BITMAPFILEHEADER fh;
+            memset(&fh, 0, sizeof fh);
+            fh.bfType = 0x4D42;
+            fh.bfOffBits = sizeof fh + sizeof(BITMAPINFOHEADER);
+            fh.bfSize = fh.bfOffBits + size;
+            bi.bmiHeader.biSizeImage = size;
+            out.append((const char*)&fh, sizeof fh);
+            out.append((const char*)&bi.bmiHeader, sizeof(BITMAPINFOHEADER));
+            out.append((const char*)bits, size);
+            rc = EXIT_OK;
+        }
+        SelectObject(mem, old);
+    }
+    if (bmp)
+        DeleteObject(bmp);
+    if (mem)
+        DeleteDC(mem);
+    ReleaseDC(NULL, screen);
+    return rc;
+}
+
 int Run(const Args& a, std::string& out);
 
 int CmdServe(const Args&, std::string&) {
@@ -960,6 +1193,15 @@ const Command kCommands[] = {
     {"pid", CmdPid, ""},
     {"memory", CmdMemory, ""},
     {"send-message", CmdSendMessage, "MSG [WPARAM LPARAM]"},
+    {"dlg-wait", CmdDlgWait, "CAPTION 0|1 TIMEOUT_MS"},
+    {"dlg-get-text", CmdDlgGetText, "CAPTION ID"},
+    {"dlg-set-text", CmdDlgSetText, "CAPTION ID TEXT"},
+    {"dlg-state", CmdDlgState, "CAPTION ID"},
+    {"dlg-click", CmdDlgClick, "CAPTION ID [bm]"},
+    {"sys-command", CmdSysCommand, "CMD"},
+    {"post-command", CmdPostCommand, "ID"},
+    {"screenshot", CmdScreenshot, "X Y W H"},
+    {"press", CmdPress, "VK..."},
     {"serve", CmdServe, ""},
 };
 

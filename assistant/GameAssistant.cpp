@@ -1,0 +1,472 @@
+// The game keyboard assistant: start-up and shutdown, the game's commands, key bindings, the hook's reports and the
+// in-game console over the game window.
+#include "assistant/GameAssistant.h"
+
+#include <algorithm>
+#include <iterator>
+
+#include "assistant/KeyNames.h"
+#include "base/KeyCodes.h"
+
+namespace {
+
+// How long shutdown waits for the worker to finish the text it is playing.
+constexpr unsigned kWorkerJoinMilliseconds = 2000;
+
+// Character codes of the in-game console's editing characters.
+constexpr char kEscape = 0x1B, kTab = 0x09, kBackspace = 0x08, kReturn = 0x0D;
+constexpr int kPageLines = 5;
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
+
+std::string Trim(const std::string& text) {
+    size_t first = 0, last = text.size();
+    while (first < last && IsBlank(text[first]))
+        ++first;
+    while (last > first && IsBlank(text[last - 1]))
+        --last;
+    return text.substr(first, last - first);
+}
+
+std::string Upper(std::string text) {
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return text;
+}
+
+}  // namespace
+
+CGameAssistant::CGameAssistant(IModuleHost& host, const AssistantPlatform& platform)
+    : m_Host(host),
+      m_Platform(platform),
+      m_Output{platform.keystrokes.Layout(), platform.keyRelay, platform.keystrokes.Clock()},
+      m_KeyNames(MakeKeyNames()) {
+    m_Platform.hookReports.Connect(this);
+}
+
+CGameAssistant::~CGameAssistant() {
+    m_Platform.hookReports.Connect(nullptr);
+    Shutdown();
+    Unbind("");
+}
+
+int CGameAssistant::Init() {
+    m_pQueueSync = m_Platform.keystrokes.CreateQueueSync();
+    if (m_pQueueSync) {
+        m_pKeyQueue = std::make_unique<CKeyQueue>(*m_pQueueSync);
+        CKeyQueue* queue = m_pKeyQueue.get();
+        const KeyboardOutput output = m_Output;
+        m_pWorker = m_Platform.keystrokes.StartThread([queue, output] { KeystrokeWorker(queue, output); });
+    }
+    m_bFonts = m_Platform.overlay.CreateFonts();
+    if (!m_bFonts)
+        return 1;  // without its fonts there is no in-game console: the hook is not set either
+    m_bHooked = m_Platform.keyRelay.SetHook();
+    // A worker that could not be started types nothing: the line says so too.
+    return m_bHooked && m_pWorker ? 0 : 1;
+}
+
+void CGameAssistant::Shutdown() {
+    if (m_pWorker) {
+        m_pKeyQueue->Stop();
+        if (!m_pWorker->Join(kWorkerJoinMilliseconds)) {
+            // Still inside a long text (a delay): the thread keeps using its queue and synchronisation until the
+            // process ends, so they are left to it rather than freed underneath it.
+            (void)m_pWorker.release();
+            (void)m_pKeyQueue.release();
+            (void)m_pQueueSync.release();
+        }
+        m_pWorker.reset();
+    }
+    m_pKeyQueue.reset();
+    m_pQueueSync.reset();
+    if (m_GameConsole.IsOpen()) {
+        // The key mode lives in the library's shared section, which outlives this process wherever the library
+        // stays loaded: leave it as a fresh start expects it.
+        m_GameConsole.Toggle();
+        m_Platform.keyRelay.SetKeyMode(KEYMODE_WATCHED);
+    }
+    if (m_pCanvas)
+        StopDrawing();
+    if (m_bHooked) {
+        m_Platform.keyRelay.RemoveHook();
+        m_bHooked = false;
+    }
+    if (m_bFonts) {
+        m_Platform.overlay.DeleteConsoleFont();
+        m_bFonts = false;
+    }
+}
+
+std::vector<ConsoleCommand> CGameAssistant::Commands() const {
+    return std::vector<ConsoleCommand>(std::begin(GameCommands), std::end(GameCommands));
+}
+
+bool CGameAssistant::SendKeys(const std::string& text) {
+    if (!IsGameForeground(m_Platform.windows) || !m_pWorker)
+        return false;
+    m_pKeyQueue->Push(text);
+    return true;
+}
+
+void CGameAssistant::OnCommand(uint32_t id, const std::string& argument) {
+    IConsoleWriter& console = m_Host.Console();
+    switch (id) {
+    case CMD_BIND: {
+        if (argument.empty()) {
+            // Each binding's line brings its own line end; no bindings, no output.
+            const std::string all = ListBindings("");
+            if (!all.empty())
+                console.Write(all);
+            break;
+        }
+        const size_t blank = argument.find(' ');
+        if (blank == std::string::npos) {
+            console.WriteLine(ListBindings(Trim(argument)));
+            break;
+        }
+        const std::string key = Trim(argument.substr(0, blank));
+        if (!Bind(key, Trim(argument.substr(blank))))
+            console.WriteLine("Unknown key: '" + key + "'");
+        break;
+    }
+    case CMD_UNBIND: {
+        if (argument.empty()) {
+            console.WriteLine("Wrong syntax");
+            break;
+        }
+        const std::string key = Upper(Trim(argument));
+        Unbind(key == "ALL" ? std::string() : key);
+        break;
+    }
+    case CMD_BW_KEYS:
+        if (argument.empty())
+            console.WriteLine("Wrong syntax");
+        else if (!SendKeys(argument))
+            console.WriteLine("Error: BW not foreground");
+        break;
+    case CMD_BW_SAYTEAM:
+        // The game's key for a message to the allies; the closing space goes with the message.
+        (void)SendKeys("<CTRL><ENTER>" + argument + " <ENTER>");
+        break;
+    case CMD_BW_SAYALL:
+        (void)SendKeys("<SHIFT><ENTER>" + argument + " <ENTER>");
+        break;
+    default:
+        break;
+    }
+}
+
+// ------------------------------------------------------------------------------------------------- key bindings
+
+uint16_t CGameAssistant::KeyCode(const std::string& name) const {
+    for (const auto& entry : m_KeyNames)
+        if (entry.second == name)
+            return entry.first;
+    return 0;
+}
+
+bool CGameAssistant::Bind(std::string keyName, const std::string& command) {
+    keyName = Upper(std::move(keyName));
+    const uint16_t code = KeyCode(keyName);
+    if (code == 0)
+        return false;
+    const auto bound = std::find_if(m_Bindings.begin(), m_Bindings.end(),
+                                    [&](const auto& binding) { return binding.first == keyName; });
+    if (bound != m_Bindings.end())
+        bound->second = command;
+    else
+        m_Bindings.emplace_back(keyName, command);
+    m_Platform.keyRelay.AddKey(code);
+    return true;
+}
+
+void CGameAssistant::Unbind(const std::string& keyName) {
+    if (keyName.empty()) {
+        m_Platform.keyRelay.RemoveKey(0);
+        m_Bindings.clear();
+        return;
+    }
+    if (const uint16_t code = KeyCode(keyName))
+        m_Platform.keyRelay.RemoveKey(code);
+    m_Bindings.erase(std::remove_if(m_Bindings.begin(), m_Bindings.end(),
+                                    [&](const auto& binding) { return binding.first == keyName; }),
+                     m_Bindings.end());
+}
+
+std::string CGameAssistant::ListBindings(std::string filter) const {
+    std::string out;
+    if (filter.empty()) {
+        for (const auto& binding : m_Bindings)
+            out += binding.first + " -> " + binding.second + "\r\n";
+        return out;
+    }
+    filter = Upper(std::move(filter));
+    for (const auto& binding : m_Bindings)
+        if (binding.first == filter)
+            return binding.first + " -> " + binding.second;
+    return out;
+}
+
+// ----------------------------------------------------------------------------------------------- hook reports
+
+void CGameAssistant::QueueHookEvent(const HookEvent& event) { m_HookEvents.push_back(event); }
+
+void CGameAssistant::DrainHookEvents() {
+    // Each record leaves the queue before it is handled: a bound command that waits on another process (a tray
+    // balloon, say) lets further reports and notifications in, and a nested drain takes them in order.
+    while (!m_HookEvents.empty()) {
+        const HookEvent event = m_HookEvents.front();
+        m_HookEvents.pop_front();
+        OnHookNotify(event);
+    }
+}
+
+void CGameAssistant::OnHookNotify(const HookEvent& event) {
+    switch (event.event) {
+    case HOOK_CONSOLE_KEY:
+        OnConsoleKey();
+        break;
+    case HOOK_CHAR:
+        OnConsoleCharacter(static_cast<char>(event.wParam & 0xFF));
+        break;
+    case HOOK_KEY_DOWN:
+        if (m_GameConsole.IsOpen())
+            OnConsoleEditingKey(event.wParam);
+        else
+            RunBoundKey(event.wParam & 0xFFFF);
+        break;
+    default:
+        break;  // key-ups and unknown codes
+    }
+}
+
+void CGameAssistant::RunBoundKey(uint32_t vk) {
+    const auto name = m_KeyNames.find(static_cast<uint16_t>(vk));
+    if (name == m_KeyNames.end())
+        return;
+    for (const auto& binding : m_Bindings) {
+        if (binding.first == name->second) {
+            // Copied: the command may bind or unbind keys itself.
+            const std::string command = binding.second;
+            m_Host.Execute(command);
+            return;
+        }
+    }
+}
+
+// ----------------------------------------------------------------------------------------- the in-game console
+
+void CGameAssistant::OnConsoleKey() {
+    if (m_GameConsole.Toggle()) {
+        if (!m_pCanvas) {
+            StartDrawing();
+        } else {
+            // Recent lines were on show: the full console takes their place.
+            StopHideTimer();
+            InvalidateConsole();
+        }
+        m_Platform.keyRelay.SetKeyMode(KEYMODE_TEXT);
+    } else {
+        m_Platform.keyRelay.SetKeyMode(KEYMODE_WATCHED);
+        StopDrawing();
+    }
+}
+
+void CGameAssistant::OnConsoleCharacter(char c) {
+    CGameConsole& con = m_GameConsole;
+    switch (c) {
+    case kEscape:
+        con.m_strInput.clear();
+        con.m_nCaret = 0;
+        break;
+    case kTab: {
+        std::string completed = con.m_strInput;
+        if (CompleteInput(completed)) {
+            con.m_strInput = completed;
+            con.m_nCaret = completed.size();
+        } else {
+            m_Platform.overlay.Beep(OverlayBeep::Default);
+        }
+        break;
+    }
+    case kBackspace:
+        if (con.m_nCaret > 0) {
+            con.m_strInput.erase(con.m_nCaret - 1, 1);
+            --con.m_nCaret;
+        }
+        break;
+    case kReturn: {
+        const std::string line = con.m_strInput;
+        m_Host.Execute(line);
+        con.m_History.push_front(line);
+        con.m_strInput.clear();
+        con.m_nCaret = 0;
+        m_Platform.overlay.Beep(OverlayBeep::Exclamation);
+        break;
+    }
+    default:
+        con.m_strInput.insert(con.m_nCaret, 1, c);
+        ++con.m_nCaret;
+        break;
+    }
+    con.m_nHistoryPos = -1;
+    InvalidateConsole();
+}
+
+void CGameAssistant::OnConsoleEditingKey(uint32_t vk) {
+    CGameConsole& con = m_GameConsole;
+    switch (vk) {
+    case KEY_PAGE_UP:
+    case KEY_PAGE_DOWN:
+        if (con.Scroll(vk == KEY_PAGE_UP ? kPageLines : -kPageLines))
+            InvalidateConsole();
+        else
+            m_Platform.overlay.Beep(OverlayBeep::Default);
+        break;
+    case KEY_LEFT:
+        if (con.m_nCaret > 0)
+            --con.m_nCaret;
+        InvalidateConsole();
+        break;
+    case KEY_RIGHT:
+        if (con.m_nCaret < con.m_strInput.size())
+            ++con.m_nCaret;
+        InvalidateConsole();
+        break;
+    case KEY_UP:
+        if (con.m_nHistoryPos < static_cast<int>(con.m_History.size()) - 1) {
+            con.m_strInput = con.m_History[static_cast<size_t>(++con.m_nHistoryPos)];
+            con.m_nCaret = con.m_strInput.size();
+            InvalidateConsole();
+        }
+        break;
+    case KEY_DOWN:
+        if (con.m_nHistoryPos > 0) {
+            con.m_strInput = con.m_History[static_cast<size_t>(--con.m_nHistoryPos)];
+            con.m_nCaret = con.m_strInput.size();
+            InvalidateConsole();
+        } else if (con.m_nHistoryPos == 0) {
+            // Past the newest entry: an empty line, and the position stays on the newest.
+            con.m_strInput.clear();
+            con.m_nCaret = 0;
+            InvalidateConsole();
+        }
+        break;
+    case KEY_DELETE:
+        if (con.m_nCaret < con.m_strInput.size()) {
+            con.m_strInput.erase(con.m_nCaret, 1);
+            InvalidateConsole();
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+bool CGameAssistant::CompleteInput(std::string& input) const {
+    const size_t space = input.rfind(' ');
+    const std::string word = space == std::string::npos ? input : input.substr(space + 1);
+    if (word.empty())
+        return false;
+    for (const std::string& keyword : m_Host.Keywords()) {
+        const size_t at = keyword.find(word);
+        if (at != std::string::npos) {
+            input += keyword.substr(at + word.size()) + " ";
+            return true;
+        }
+    }
+    return false;
+}
+
+void CGameAssistant::AddOverlayText(const std::string& text) {
+    m_strPending += text;
+    size_t end;
+    while ((end = m_strPending.find("\r\n")) != std::string::npos) {
+        m_GameConsole.AddLine(m_strPending.substr(0, end));
+        m_strPending.erase(0, end + 2);
+        // A game that exists and is in front: with no game and nothing in front the two empty handles would
+        // compare equal, and there would be nothing to draw on.
+        if (!m_GameConsole.IsOpen() && QueryGameWindowState(m_Platform.windows) == GAME_ACTIVE) {
+            // Shown in the game's corner for five seconds after the last line.
+            m_Host.SetTimer(TIMER_CONSOLE_HIDE, CONSOLE_HIDE_PERIOD);
+            if (m_GameConsole.m_nRecent < CGameConsole::kMaxRecent)
+                ++m_GameConsole.m_nRecent;
+            if (!m_pCanvas)
+                StartDrawing();
+            InvalidateConsole();
+        }
+    }
+    if (m_GameConsole.IsOpen())
+        InvalidateConsole();
+}
+
+void CGameAssistant::OnTimer(unsigned id) {
+    switch (id) {
+    case TIMER_GAME_WATCH:
+        WatchGameWindow();
+        break;
+    case TIMER_CONSOLE_PAINT:
+        if (m_pCanvas)
+            m_GameConsole.Paint(*m_pCanvas);
+        break;
+    case TIMER_CONSOLE_HIDE:
+        if (!m_GameConsole.IsOpen())
+            StopDrawing();
+        StopHideTimer();
+        break;
+    case TIMER_CONSOLE_CLEAR:
+        m_Host.KillTimer(TIMER_CONSOLE_CLEAR);
+        if (!m_pCanvas)
+            InvalidateConsole();
+        break;
+    default:
+        break;
+    }
+}
+
+int CGameAssistant::WatchGameWindow() {
+    m_hGameWindow = m_Platform.windows.FindTopLevel(GameWindowClassName, GameWindowCaption);
+    if (m_hGameWindow == 0 && m_GameConsole.IsOpen())
+        OnHookNotify(HookEvent{HOOK_CONSOLE_KEY, 0, 0});  // closes it and gives the keys back to the game
+    return 0;
+}
+
+void CGameAssistant::StartDrawing() {
+    m_hDrawWindow = m_Platform.windows.ForegroundWindow();
+    // With nothing in front there is nothing to draw on (a null window's drawing context is the whole screen).
+    if (m_hDrawWindow == 0)
+        return;
+    m_pCanvas = m_Platform.overlay.BeginDrawing(m_hDrawWindow);
+    if (m_pCanvas)
+        m_Host.SetTimer(TIMER_CONSOLE_PAINT, CONSOLE_PAINT_PERIOD);
+}
+
+void CGameAssistant::StopDrawing() {
+    m_Host.KillTimer(TIMER_CONSOLE_PAINT);
+    InvalidateConsole();
+    if (m_pCanvas) {
+        m_Platform.overlay.EndDrawing();
+        m_pCanvas = nullptr;
+        // Our last frame and the game's repaint travel to the screen by different ways (under Wine, two
+        // connections to the X server), and the frame may arrive after the repaint: the game repaints the area
+        // once more when that frame has surely arrived.
+        m_Host.SetTimer(TIMER_CONSOLE_CLEAR, CONSOLE_CLEAR_DELAY);
+    }
+}
+
+void CGameAssistant::StopHideTimer() {
+    m_Host.KillTimer(TIMER_CONSOLE_HIDE);
+    m_GameConsole.m_nRecent = -1;
+}
+
+void CGameAssistant::InvalidateConsole() {
+    if (m_hDrawWindow == 0)
+        return;
+    // The frame's tab ends on row 220, one below the console area (whose bottom is exclusive): without that row
+    // the tab's lower edge would stay on a game that repaints only what it is asked to.
+    OverlayRect area = CGameConsole::kConsoleArea;
+    area.bottom += 1;
+    m_Platform.overlay.Invalidate(m_hDrawWindow, area);
+}

@@ -1,0 +1,78 @@
+// The in-game console's drawing on Windows.
+#include "assistant/win32/GdiOverlay.h"
+
+#include <vector>
+
+static_assert(OVERLAY_WHITE == RGB(255, 255, 255) && OVERLAY_BLACK == RGB(0, 0, 0), "colours are COLORREFs");
+
+namespace {
+
+HFONT MakeFont(const char* face, int height, DWORD pitchAndFamily) {
+    return ::CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                         CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, pitchAndFamily, face);
+}
+
+}  // namespace
+
+bool CGdiOverlay::CreateFonts() {
+    // The caret row relies on the console font's fixed width.
+    m_ConsoleFont.Reset(MakeFont("Courier", 16, FIXED_PITCH | FF_MODERN));
+    m_TitleFont.Reset(MakeFont("Verdana", 12, DEFAULT_PITCH | FF_SWISS));
+    return m_ConsoleFont.Valid() && m_TitleFont.Valid();
+}
+
+IOverlayCanvas* CGdiOverlay::BeginDrawing(uintptr_t window) {
+    EndDrawing();
+    HWND target = reinterpret_cast<HWND>(window);
+    HDC dc = ::GetDC(target);
+    if (!dc)
+        return nullptr;
+    m_hDrawWindow = target;
+    m_hDC = dc;
+    return this;
+}
+
+void CGdiOverlay::EndDrawing() {
+    // The objects selected into the borrowed context go back with it: a window's common context is reset on
+    // release.
+    if (m_hDC)
+        ::ReleaseDC(m_hDrawWindow, m_hDC);
+    m_hDC = nullptr;
+    m_hDrawWindow = nullptr;
+}
+
+void CGdiOverlay::Invalidate(uintptr_t window, const OverlayRect& area) {
+    const RECT rect{area.left, area.top, area.right, area.bottom};
+    ::InvalidateRect(reinterpret_cast<HWND>(window), &rect, TRUE);
+}
+
+void CGdiOverlay::Beep(OverlayBeep sound) {
+    ::MessageBeep(sound == OverlayBeep::Exclamation ? MB_ICONEXCLAMATION : 0xFFFFFFFF);
+}
+
+void CGdiOverlay::SelectWhiteBrushAndPen() {
+    ::SelectObject(m_hDC, ::GetStockObject(WHITE_BRUSH));
+    ::SelectObject(m_hDC, ::GetStockObject(WHITE_PEN));
+}
+
+void CGdiOverlay::SetTransparentText() { ::SetBkMode(m_hDC, TRANSPARENT); }
+
+void CGdiOverlay::SelectFont(OverlayFont font) {
+    const CFontHandle& handle = font == OverlayFont::Title ? m_TitleFont : m_ConsoleFont;
+    if (handle)
+        ::SelectObject(m_hDC, handle.Get());
+}
+
+void CGdiOverlay::WriteText(int x, int y, const std::string& text, uint32_t colour) {
+    ::SetTextColor(m_hDC, colour);
+    ::TextOutA(m_hDC, x, y, text.data(), static_cast<int>(text.size()));
+}
+
+void CGdiOverlay::DrawLines(const OverlayPoint* points, size_t count) {
+    std::vector<POINT> path(count);
+    for (size_t i = 0; i < count; ++i)
+        path[i] = POINT{points[i].x, points[i].y};
+    ::Polyline(m_hDC, path.data(), static_cast<int>(count));
+}
+
+void CGdiOverlay::Flush() { ::GdiFlush(); }

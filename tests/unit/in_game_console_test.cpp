@@ -1,0 +1,407 @@
+// Key bindings, the hook's reports and the in-game console: the key-name table, bind/unbind and their output, the
+// dispatch of reports (console key, characters, editing keys, bound keys, key-ups), the console's model and timers,
+// and Paint against a recording canvas.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "assistant/GameAssistant.h"
+#include "assistant/KeyNames.h"
+#include "tests/unit/FakeKeyboard.h"
+#include "tests/unit/FakeOverlay.h"
+
+using namespace kvltest;
+
+namespace {
+
+constexpr uintptr_t kGame = 0x100;
+
+class ConsoleHost : public IModuleHost {
+public:
+    class Writer : public IConsoleWriter {
+    public:
+        int Write(const std::string& text) override {
+            out += text;
+            if (sink)
+                sink->AddOverlayText(text);
+            return 0;
+        }
+        void WriteLine(const std::string& text) override { Write(text + "\r\n"); }
+        void WriteList(const std::vector<std::string>&) override {}
+        std::string out;
+        IOverlaySink* sink = nullptr;
+    };
+    IConsoleWriter& Console() override { return writer; }
+    int Execute(const std::string& line) override {
+        executed.push_back(line);
+        return 0;
+    }
+    bool AddKeyword(const std::string&) override { return true; }
+    const std::vector<std::string>& Keywords() const override { return keywords; }
+    uintptr_t SetTimer(unsigned id, unsigned ms) override {
+        timers[id] = ms;
+        return id;
+    }
+    void KillTimer(unsigned id) override { timers.erase(id); }
+    bool IsWindowOnScreen() const override { return true; }
+    void ShowTrayBalloon(const std::string&, const std::string&, BalloonIcon, unsigned) override {}
+
+    Writer writer;
+    std::vector<std::string> executed;
+    std::vector<std::string> keywords;
+    std::map<unsigned, unsigned> timers;
+};
+
+class Desktop : public IWindowFinder {
+public:
+    uintptr_t FindTopLevel(const char*, const char*) const override { return game; }
+    uintptr_t ForegroundWindow() const override { return foreground; }
+    uintptr_t game = kGame;
+    uintptr_t foreground = kGame;
+};
+
+class InGameTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        host.writer.sink = assistant.OverlaySink();
+        ASSERT_EQ(assistant.Start(), 0);
+    }
+    void TearDown() override { assistant.Shutdown(); }
+
+    void Report(uint32_t event, uint32_t wParam = 0) {
+        ASSERT_NE(reports.receiver, nullptr);
+        reports.receiver->QueueHookEvent(HookEvent{event, wParam, 0});
+        reports.receiver->DrainHookEvents();
+    }
+    void Type(const std::string& text) {
+        for (char c : text)
+            Report(HOOK_CHAR, static_cast<unsigned char>(c));
+    }
+    std::string Command(uint32_t id, const std::string& argument) {
+        host.writer.out.clear();
+        assistant.OnCommand(id, argument);
+        return host.writer.out;
+    }
+    const CGameConsole& Con() const { return assistant.GameConsole(); }
+    std::vector<std::string> Paint() {
+        overlay.canvas.calls.clear();
+        assistant.OnTimer(TIMER_CONSOLE_PAINT);
+        return overlay.canvas.calls;
+    }
+
+    ConsoleHost host;
+    Desktop desktop;
+    FakeKeystrokePlatform keystrokes;
+    FakeKeyRelay relay;
+    FakeOverlayPlatform overlay;
+    FakeHookReports reports;
+    CGameAssistant assistant{host, AssistantPlatform{desktop, relay, keystrokes, overlay, reports}};
+};
+
+}  // namespace
+
+TEST(KeyNames, NinetyFourBindableKeys) {
+    const std::map<uint16_t, std::string> names = MakeKeyNames();
+    EXPECT_EQ(names.size(), 94u);
+    const std::map<uint16_t, std::string> samples = {
+        {0x08, "BSPACE"}, {0x14, "CAPSLOCK"}, {0x2E, "DELETE"}, {0x30, "0"},  {0x41, "A"},   {0x5A, "Z"},
+        {0x60, "NP_0"},   {0x69, "NP_9"},     {0x6F, "NP_DIV"}, {0x70, "F1"}, {0x7B, "F12"}, {0x91, "SCROLLLOCK"},
+        {0xBA, ":"},      {0xBF, "/"},        {0xDC, "\\"},     {0xDE, "'"}};
+    for (const auto& sample : samples)
+        EXPECT_EQ(names.at(sample.first), sample.second);
+    for (uint16_t unbindable : {0x12, 0x2C, 0x5B, 0x5C, 0x6E, 0xC0})
+        EXPECT_EQ(names.count(unbindable), 0u) << unbindable;
+}
+
+TEST_F(InGameTest, BindAndUnbindCommands) {
+    struct Step {
+        uint32_t id;
+        const char* argument;
+        const char* output;
+    };
+    const Step steps[] = {
+        {CMD_BIND, "", ""},  // no bindings: nothing at all
+        {CMD_BIND, "a /w", ""},
+        {CMD_BIND, "F5 /bw_sayall gg", ""},
+        {CMD_BIND, "f5   /echo   two words  ", ""},  // a second binding replaces the first, in its place
+        {CMD_BIND, "", "A -> /w\r\nF5 -> /echo   two words\r\n"},
+        {CMD_BIND, "a", "A -> /w\r\n"},
+        {CMD_BIND, "F1", "\r\n"},
+        {CMD_BIND, "alt /x", "Unknown key: 'alt'\r\n"},
+        {CMD_BIND, "\xC0 /x", "Unknown key: '\xC0'\r\n"},
+        {CMD_UNBIND, "", "Wrong syntax\r\n"},
+        {CMD_UNBIND, "F9", ""},
+        {CMD_UNBIND, "a", ""},
+        {CMD_BIND, "", "F5 -> /echo   two words\r\n"},
+        {CMD_UNBIND, "all", ""},
+        {CMD_BIND, "", ""},
+    };
+    for (const Step& step : steps) {
+        EXPECT_EQ(Command(step.id, step.argument), step.output) << step.id << " " << step.argument;
+        if (std::string(step.argument) == "F5 /bw_sayall gg") {
+            EXPECT_TRUE(relay.watched[0x41] && relay.watched[0x74]) << "A and F5 are watched";
+        }
+    }
+    EXPECT_EQ(relay.WatchedCount(), 0u) << "no key watched after unbind all";
+}
+
+TEST_F(InGameTest, BoundKeyDispatch) {
+    ASSERT_TRUE(assistant.Bind("F5", "/echo bound"));
+    Report(HOOK_KEY_DOWN, 0x74);
+    Report(HOOK_KEY_DOWN, 0x74);  // auto-repeat runs it again
+    Report(HOOK_KEY_UP, 0x74);
+    Report(HOOK_KEY_DOWN, 0x75);     // not bound
+    Report(HOOK_KEY_DOWN, 0x10074);  // only the low 16 bits name the key
+    Report(99, 0x74);                // unknown code
+    EXPECT_EQ(host.executed, std::vector<std::string>({"/echo bound", "/echo bound", "/echo bound"}));
+
+    // Open: key-downs are the console's editing keys; a bound key that is one of them edits.
+    ASSERT_TRUE(assistant.Bind("LEFT", "/left"));
+    Report(HOOK_CONSOLE_KEY);
+    host.executed.clear();
+    Type("ab");
+    Report(HOOK_KEY_DOWN, 0x74);
+    Report(HOOK_KEY_DOWN, 0x25);
+    EXPECT_TRUE(host.executed.empty());
+    EXPECT_EQ(Con().Caret(), 1u);
+}
+
+TEST_F(InGameTest, ConsoleKeyOpensAndCloses) {
+    EXPECT_EQ(host.timers.count(TIMER_CONSOLE_PAINT), 0u);
+    Report(HOOK_CONSOLE_KEY);
+    EXPECT_TRUE(Con().IsOpen());
+    EXPECT_EQ(relay.mode, KEYMODE_TEXT);
+    EXPECT_TRUE(assistant.IsDrawing());
+    EXPECT_EQ(overlay.drawWindow, kGame) << "drawn on the foreground window";
+    EXPECT_EQ(host.timers[TIMER_CONSOLE_PAINT], 1u);
+
+    Type("xy");
+    Report(HOOK_CONSOLE_KEY);
+    EXPECT_FALSE(Con().IsOpen());
+    EXPECT_EQ(relay.mode, KEYMODE_WATCHED);
+    EXPECT_FALSE(assistant.IsDrawing());
+    EXPECT_EQ(host.timers.count(TIMER_CONSOLE_PAINT), 0u);
+    EXPECT_EQ(overlay.lastArea.bottom, 221) << "the console area and the frame's last row are repainted by the game";
+    EXPECT_EQ(host.timers[TIMER_CONSOLE_CLEAR], 100u);
+    const int invalidations = overlay.invalidations;
+    assistant.OnTimer(TIMER_CONSOLE_CLEAR);
+    EXPECT_EQ(overlay.invalidations, invalidations + 1) << "and once more when the last frame has arrived";
+    EXPECT_EQ(host.timers.count(TIMER_CONSOLE_CLEAR), 0u);
+
+    Report(HOOK_CONSOLE_KEY);
+    EXPECT_EQ(Con().Input(), "xy") << "input and caret survive closing";
+    EXPECT_EQ(Con().Caret(), 2u);
+}
+
+TEST_F(InGameTest, InputEditing) {
+    Report(HOOK_CONSOLE_KEY);
+    struct Case {
+        const char* keys;  // characters; '\x01' stands for LEFT, '\x02' RIGHT, '\x03' DELETE
+        const char* input;
+        size_t caret;
+    };
+    const Case cases[] = {
+        {"abc", "abc", 3},        {"\x01\x01X", "aXbc", 2}, {"\x03", "aXc", 2},
+        {"\x08\x08\x08", "c", 0}, {"\x01\x08", "c", 0},  // nothing left of the caret
+        {"\x02\x02\x02", "c", 1}, {"\x03", "c", 1},      // nothing right of the caret
+        {"\x1B", "", 0},
+    };
+    for (const Case& c : cases) {
+        for (const char* k = c.keys; *k; ++k) {
+            if (*k == '\x01')
+                Report(HOOK_KEY_DOWN, 0x25);
+            else if (*k == '\x02')
+                Report(HOOK_KEY_DOWN, 0x27);
+            else if (*k == '\x03')
+                Report(HOOK_KEY_DOWN, 0x2E);
+            else
+                Type(std::string(1, *k));
+        }
+        EXPECT_EQ(Con().Input(), c.input) << c.keys;
+        EXPECT_EQ(Con().Caret(), c.caret) << c.keys;
+    }
+    EXPECT_TRUE(overlay.beeps.empty());
+}
+
+TEST_F(InGameTest, EnterRunsTheLineAndKeepsHistory) {
+    Report(HOOK_CONSOLE_KEY);
+    Type("/one\r/two\r\r");
+    EXPECT_EQ(host.executed, std::vector<std::string>({"/one", "/two", ""})) << "an empty line runs too";
+    EXPECT_EQ(overlay.beeps, "!!!");
+    EXPECT_EQ(Con().History().size(), 3u);
+
+    Type("/three\r");
+    // UP, UP, DOWN, DOWN: the newest, the second newest, the newest, an empty line; then UP: the second newest.
+    const struct {
+        uint32_t vk;
+        const char* input;
+    } walk[] = {{0x26, "/three"}, {0x26, ""}, {0x28, "/three"}, {0x28, ""}, {0x26, ""}};
+    // The second newest entry is the empty line that was run.
+    for (const auto& step : walk) {
+        Report(HOOK_KEY_DOWN, step.vk);
+        EXPECT_EQ(Con().Input(), step.input);
+        EXPECT_EQ(Con().Caret(), Con().Input().size());
+    }
+    EXPECT_EQ(Con().HistoryPosition(), 1);
+    Report(HOOK_KEY_DOWN, 0x26);
+    Report(HOOK_KEY_DOWN, 0x26);
+    Report(HOOK_KEY_DOWN, 0x26);
+    EXPECT_EQ(Con().Input(), "/one") << "UP stops at the oldest";
+    Type("x");
+    EXPECT_EQ(Con().HistoryPosition(), -1) << "a character ends the recall";
+    Report(HOOK_KEY_DOWN, 0x28);
+    EXPECT_EQ(Con().Input(), "/onex") << "DOWN without a recall does nothing";
+}
+
+TEST_F(InGameTest, TabCompletesFromTheKeywords) {
+    host.keywords = {"/", "/bind", "/bw_keys", "/bw_sayall", "/bw_sayteam", "alice", "bob"};
+    Report(HOOK_CONSOLE_KEY);
+    const struct {
+        const char* typed;
+        const char* completed;  // null: a beep and no change
+    } cases[] = {
+        {"/bw_k", "/bw_keys "}, {"/bw_say", "/bw_sayall "},
+        {"/w bo", "/w bob "},   {"lic", "lice "},     // found anywhere in the keyword: what follows it is appended
+        {"/zz", nullptr},       {"/bind ", nullptr},  // the last word is empty
+    };
+    for (const auto& c : cases) {
+        Type("\x1B");
+        Type(c.typed);
+        overlay.beeps.clear();
+        Type("\t");
+        EXPECT_EQ(Con().Input(), c.completed ? c.completed : c.typed) << c.typed;
+        EXPECT_EQ(Con().Caret(), Con().Input().size());
+        EXPECT_EQ(overlay.beeps, c.completed ? "" : ".");
+    }
+}
+
+TEST_F(InGameTest, ScrollingKeepsTheViewWithinTheLines) {
+    Report(HOOK_CONSOLE_KEY);
+    for (int i = 0; i < 11; ++i)
+        host.writer.WriteLine("line " + std::to_string(i));
+    Report(HOOK_KEY_DOWN, 0x21);
+    EXPECT_EQ(overlay.beeps, ".") << "with fewer than 12 lines PAGEUP does not move";
+    host.writer.WriteLine("line 11");
+    host.writer.WriteLine("line 12");
+    const int before = overlay.invalidations;
+    Report(HOOK_KEY_DOWN, 0x21);
+    EXPECT_EQ(Con().ScrollPosition(), 2);
+    EXPECT_GT(overlay.invalidations, before);
+    Report(HOOK_KEY_DOWN, 0x22);
+    EXPECT_EQ(Con().ScrollPosition(), 0);
+    Report(HOOK_KEY_DOWN, 0x22);
+    EXPECT_EQ(overlay.beeps, "..");
+}
+
+TEST_F(InGameTest, OverlayTextSplitsIntoLinesAndShowsNothingWithoutTheGameInFront) {
+    desktop.foreground = 0x200;  // the game is behind: nothing shows
+    host.writer.Write("Starting");
+    EXPECT_TRUE(Con().Lines().empty()) << "a part without its line end waits";
+    host.writer.Write("... [OK]\r\nsecond\r\nthi");
+    host.writer.WriteLine("rd");
+    EXPECT_EQ(std::vector<std::string>(Con().Lines().begin(), Con().Lines().end()),
+              std::vector<std::string>({"third", "second", "Starting... [OK]"}));
+    EXPECT_EQ(Con().Recent(), -1);
+    EXPECT_FALSE(assistant.IsDrawing());
+    desktop.game = desktop.foreground = 0;  // no game and nothing in front: nothing to draw on either
+    host.writer.WriteLine("no game");
+    EXPECT_FALSE(assistant.IsDrawing());
+    EXPECT_EQ(overlay.invalidations, 0);
+}
+
+TEST_F(InGameTest, RecentLinesWhileClosed) {
+    for (int i = 0; i < 12; ++i)
+        host.writer.WriteLine("chat " + std::to_string(i));
+    EXPECT_EQ(Con().Recent(), 10) << "the newest eleven are shown";
+    EXPECT_EQ(host.timers[TIMER_CONSOLE_HIDE], 5000u);
+    EXPECT_TRUE(assistant.IsDrawing());
+
+    std::vector<std::string> frame = Paint();
+    ASSERT_EQ(frame.size(), 3 + 22 + 1u);
+    EXPECT_EQ(frame[3], "black 6,10 chat 1") << "the oldest shown at the top";
+    EXPECT_EQ(frame[4], "white 5,9 chat 1");
+    EXPECT_EQ(frame[24], "white 5,159 chat 11") << "the newest 15 pixels per line lower";
+
+    assistant.OnTimer(TIMER_CONSOLE_HIDE);
+    EXPECT_EQ(Con().Recent(), -1);
+    EXPECT_FALSE(assistant.IsDrawing());
+    EXPECT_EQ(host.timers.count(TIMER_CONSOLE_HIDE), 0u);
+    EXPECT_EQ(host.timers.count(TIMER_CONSOLE_PAINT), 0u);
+}
+
+TEST_F(InGameTest, OpeningOverRecentLinesKeepsDrawing) {
+    host.writer.WriteLine("hello");
+    ASSERT_TRUE(assistant.IsDrawing());
+    Report(HOOK_CONSOLE_KEY);
+    EXPECT_TRUE(assistant.IsDrawing());
+    EXPECT_EQ(Con().Recent(), -1);
+    EXPECT_EQ(host.timers.count(TIMER_CONSOLE_HIDE), 0u);
+    assistant.OnTimer(TIMER_CONSOLE_HIDE);  // a tick already on its way
+    EXPECT_TRUE(assistant.IsDrawing()) << "the hide timer does not stop an open console";
+}
+
+TEST_F(InGameTest, GameWindowGoneClosesTheConsole) {
+    Report(HOOK_CONSOLE_KEY);
+    assistant.OnTimer(TIMER_GAME_WATCH);
+    EXPECT_TRUE(Con().IsOpen());
+    EXPECT_EQ(assistant.GameWindow(), kGame);
+    desktop.game = 0;
+    assistant.OnTimer(TIMER_GAME_WATCH);
+    EXPECT_FALSE(Con().IsOpen());
+    EXPECT_EQ(relay.mode, KEYMODE_WATCHED);
+    EXPECT_FALSE(assistant.IsDrawing());
+}
+
+TEST_F(InGameTest, PaintOfTheOpenConsole) {
+    for (int i = 0; i < 14; ++i)
+        host.writer.WriteLine("l" + std::to_string(i));
+    Report(HOOK_CONSOLE_KEY);
+    Type("abc");
+    Report(HOOK_KEY_DOWN, 0x25);
+    Report(HOOK_KEY_DOWN, 0x21);  // as far up as 14 lines go: three, so l10 is the first shown
+
+    const std::vector<std::string> frame = Paint();
+    std::vector<std::string> expected = {"brush+pen white", "transparent", "font console"};
+    for (int k = 0; k < 11; ++k) {
+        const std::string text = "l" + std::to_string(10 - k);
+        const int y = 165 - 15 * k;
+        expected.push_back("black 6," + std::to_string(y + 1) + " " + text);
+        expected.push_back("white 5," + std::to_string(y) + " " + text);
+    }
+    expected.insert(expected.end(),
+                    {"black 6,186 > abc", "white 5,185 > abc", "white 5,185 >   _", "font title",
+                     "white 442,204 KVL SE", "lines 0,0 639,0 639,220 440,220 424,204 0,204 0,0", "flush"});
+    EXPECT_EQ(frame, expected);
+}
+
+TEST_F(InGameTest, ShutdownLeavesTheLibraryAsAFreshStartExpectsIt) {
+    ASSERT_TRUE(assistant.Bind("F5", "/x"));
+    Report(HOOK_CONSOLE_KEY);
+    assistant.Shutdown();
+    EXPECT_EQ(relay.mode, KEYMODE_WATCHED);
+    EXPECT_FALSE(overlay.drawing);
+    EXPECT_FALSE(relay.hooked);
+    EXPECT_EQ(overlay.fontsDeleted, 1);
+}
+
+TEST(GameAssistantStart, FontsComeBeforeTheHook) {
+    ConsoleHost host;
+    Desktop desktop;
+    FakeKeystrokePlatform keystrokes;
+    FakeKeyRelay relay;
+    FakeOverlayPlatform overlay;
+    FakeHookReports reports;
+    overlay.fontsAvailable = false;
+    {
+        CGameAssistant assistant(host, AssistantPlatform{desktop, relay, keystrokes, overlay, reports});
+        EXPECT_EQ(reports.receiver, &assistant);
+        EXPECT_EQ(assistant.Start(), 1);
+        EXPECT_EQ(relay.setHookCalls, 0) << "no fonts, no hook";
+        EXPECT_TRUE(assistant.WorkerRunning());
+        ASSERT_TRUE(assistant.Bind("F5", "/x"));
+    }
+    EXPECT_EQ(reports.receiver, nullptr);
+    EXPECT_EQ(relay.WatchedCount(), 0u) << "destruction unbinds every key";
+}
