@@ -22,7 +22,7 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 import gamedata as G  # noqa: E402
 import harness as H  # noqa: E402
 
-USER = ("you", "10.77.0.2", "kvl-you")
+USER = ("you", "10.77.0.2", "kvl-you", "Player", "trying the demo")
 PEERS = [  # (host, address, host name, Name, Sign, window placement: left, top, right, bottom, show, flags)
     ("ann", "10.77.0.3", "kvl-ann", "Annika", "zerg rush kekeke", "600,330,1020,760,1,0"),
     ("bob", "10.77.0.4", "kvl-bob", "Bobcat", "gg no re", "640,300,1020,740,1,0"),
@@ -81,7 +81,7 @@ def main():
 
         you = h.host(USER[0], USER[1], hostname=USER[2])
         game = you.fake_game()
-        kvl = you.start_kvl(registry=settings(placement="260,40,960,620,1,0"))
+        kvl = you.start_kvl(registry=settings(USER[3], USER[4], placement="260,40,960,620,1,0"))
         for nick, p in peers:
             p.wait_ready(120)
         kvl.wait_ready(120)

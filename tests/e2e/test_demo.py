@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
-"""Demo mode (scripts/demo.py, `scripts/run.sh --demo`): what the user's copy of KVL SE shows on the demo's LAN, read
-from outside through a driver in that copy's host, and a clean end both on Ctrl+C (SIGINT) and when the program
-quits by "/quit": no namespace, /etc/netns entry, folder or process of the demo is left."""
+"""Demo mode (scripts/demo.py, `scripts/run.sh --demo`): what the user's copy of KVL SE shows on the demo's LAN (the
+games, the idle players, the other copies as users, a chat line of theirs arriving), read from outside through a
+driver in that copy's host, and a clean end both on Ctrl+C (SIGINT) and when the program quits by "/quit": no
+namespace, /etc/netns entry, folder or process of the demo is left."""
 import os
 import re
 import signal
@@ -108,9 +109,11 @@ class DemoTest(unittest.TestCase):
             while time.time() < deadline:
                 tree = roots(demo.tree())
                 if b"Games" in tree and len(tree[b"Games"].children) == 12 and \
-                        len(tree[b"Waiting games"].children) == 3:
+                        len(tree[b"Waiting games"].children) == 3 and \
+                        len(tree.get(b"KVL's online", H.TreeItem(0, 0, 0, 0, 0, 0, 0, b"")).children) == 3:
                     break
                 time.sleep(1)
+            self.assertEqual(sorted(u.text for u in tree[b"KVL's online"].children), [b"Annika", b"Bobcat", b"Player"])
             games = [g.text for g in tree[b"Games"].children]
             self.assertEqual(len(games), 12, games)
             self.assertIn(b"[4/4] 2v2 BGH", games)  # a full one
@@ -119,8 +122,12 @@ class DemoTest(unittest.TestCase):
             running = [g for g in tree[b"Games"].children if g.child(b"Status: Running")]
             replays = [g for g in tree[b"Games"].children if g.child(b"Type: Watching replay")]
             self.assertEqual((len(running), len(replays)), (6, 2))
-            # The other copies are driven from outside: their lines go through their command boxes.
-            time.sleep(CHAT_PERIOD * 2 + 3)
+            # The other copies are driven from outside: their lines go through their command boxes and arrive here.
+            deadline, pane = time.time() + 30, b""
+            while time.time() < deadline and not re.search(rb"(?m)^(Annika|Bobcat): ", pane):
+                time.sleep(1)
+                pane = demo.kvlctl("get-text", H.IDC_OUTPUT)[1]
+            self.assertRegex(pane, rb"(?m)^(Annika|Bobcat): \S")
             self.assertFalse([x for x in demo.lines if "did not take its chat line" in x], demo.lines)
         finally:
             demo.proc.send_signal(signal.SIGINT)
