@@ -24,8 +24,9 @@ class Demo:
     def __init__(self):
         env = dict(os.environ, KVL_DEMO_CHAT_PERIOD=str(CHAT_PERIOD))
         env.pop("DISPLAY", None)  # a private Xvfb, as on a machine without a display
+        # A session of its own: Ctrl+C in a terminal reaches the demo's whole process group, and so does the test's.
         self.proc = subprocess.Popen([sys.executable, DEMO], stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
-                                     env=env)
+                                     env=env, start_new_session=True)
         self.lines = []
         threading.Thread(target=self._read, daemon=True).start()
         first = self.wait_line(r"^demo: the simulated LAN is run (\S+), its files in (\S+)$", 60)
@@ -130,7 +131,7 @@ class DemoTest(unittest.TestCase):
             self.assertRegex(pane, rb"(?m)^(Annika|Bobcat): \S")
             self.assertFalse([x for x in demo.lines if "did not take its chat line" in x], demo.lines)
         finally:
-            demo.proc.send_signal(signal.SIGINT)
+            os.killpg(demo.proc.pid, signal.SIGINT)
             demo.wait_end()
         self.assertEqual(demo.leftovers(), [])
 
