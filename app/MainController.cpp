@@ -25,7 +25,7 @@ std::vector<ConsoleCommand> CMainController::MainCommandRows() const {
 }
 
 void CMainController::Start(IConsoleOwner* owner, IOutputPane* outputPane, IEditBox* commandBox,
-                            ITreeView* statusTree) {
+                            ITreeControl* statusTree) {
     m_CommandEdit.Attach(commandBox);
     m_StatusTree.Attach(statusTree);
 
@@ -163,13 +163,13 @@ void CMainController::FinishRefresh() {
 }
 
 void CMainController::RebuildStatusTree() {
-    ITreeView* tree = m_StatusTree.View();
+    ITreeControl* tree = m_StatusTree.Control();
     if (!tree)
         return;
     tree->SetRedraw(false);
     m_StatusTree.SaveTreeState();
     for (const auto& module : m_Modules)
-        module->BuildTreeSection(*tree);
+        module->BuildTreeSection(m_StatusTree.Model());
     m_StatusTree.RestoreTreeState(true);
     tree->SetRedraw(true);
 }

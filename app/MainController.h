@@ -61,7 +61,7 @@ public:
     void AddMessageHandler(IMessageHandler& handler) { m_Messages.Add(handler); }
 
     // Start-up: console and command tables, the banner with the modules, the timers with their first events.
-    void Start(IConsoleOwner* owner, IOutputPane* outputPane, IEditBox* commandBox, ITreeView* statusTree);
+    void Start(IConsoleOwner* owner, IOutputPane* outputPane, IEditBox* commandBox, ITreeControl* statusTree);
     // The last start-up step: the start-up script.
     void RunStartupScript();
     // Shutdown: the modules let go, the timers are killed (a running refresh is not finished).

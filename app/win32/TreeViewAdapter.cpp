@@ -1,30 +1,56 @@
-// The network status tree's view: the tree-view control driven through TVM_* messages.
+// The network status tree's control: the tree-view control driven through TVM_* messages.
 #include "app/win32/TreeViewAdapter.h"
+
+#include <vector>
 
 namespace {
 
 HTREEITEM AsHandle(TreeItem item) { return reinterpret_cast<HTREEITEM>(item); }
 TreeItem AsItem(HTREEITEM handle) { return reinterpret_cast<TreeItem>(handle); }
 
-// Item texts are formatted into 128-byte buffers; this leaves room.
-constexpr int kTextBuffer = 260;
+void Describe(TVITEMA& item, const std::string& text, int image, bool bold) {
+    item.mask |= TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_STATE;
+    item.pszText = const_cast<char*>(text.c_str());
+    item.iImage = image;
+    item.iSelectedImage = image;
+    item.state = bold ? TVIS_BOLD : 0;
+    item.stateMask = TVIS_BOLD;
+}
 
 }  // namespace
 
-TreeItem CTreeViewAdapter::InsertItem(TreeItem parent, const std::string& text, int image, bool bold) {
+TreeItem CTreeViewAdapter::Insert(TreeItem parent, HTREEITEM after, const std::string& text, int image, bool bold) {
     if (!m_hTree)
         return TREE_NONE;
     TVINSERTSTRUCTA insert{};
     insert.hParent = parent ? AsHandle(parent) : TVI_ROOT;
-    insert.hInsertAfter = TVI_LAST;
-    insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_STATE;
-    insert.item.pszText = const_cast<char*>(text.c_str());
-    insert.item.iImage = image;
-    insert.item.iSelectedImage = image;
-    insert.item.state = bold ? TVIS_BOLD : 0;
-    insert.item.stateMask = TVIS_BOLD;
+    insert.hInsertAfter = after;
+    Describe(insert.item, text, image, bold);
     return AsItem(
         reinterpret_cast<HTREEITEM>(::SendMessageA(m_hTree, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert))));
+}
+
+TreeItem CTreeViewAdapter::InsertItem(TreeItem parent, TreeItem after, const std::string& text, int image, bool bold) {
+    return Insert(parent, after ? AsHandle(after) : TVI_FIRST, text, image, bold);
+}
+
+TreeItem CTreeViewAdapter::AppendItem(TreeItem parent, const std::string& text, int image, bool bold) {
+    return Insert(parent, TVI_LAST, text, image, bold);
+}
+
+void CTreeViewAdapter::SetItem(TreeItem item, const std::string& text, int image, bool bold) {
+    if (!m_hTree || !item)
+        return;
+    TVITEMA change{};
+    change.mask = TVIF_HANDLE;
+    change.hItem = AsHandle(item);
+    Describe(change, text, image, bold);
+    ::SendMessageA(m_hTree, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&change));
+}
+
+void CTreeViewAdapter::DeleteItem(TreeItem item) {
+    if (m_hTree && item)
+        ::SendMessageA(m_hTree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(AsHandle(item)));
 }
 
 TreeItem CTreeViewAdapter::Next(TreeItem item, UINT relation) const {
@@ -32,41 +58,6 @@ TreeItem CTreeViewAdapter::Next(TreeItem item, UINT relation) const {
         return TREE_NONE;
     return AsItem(reinterpret_cast<HTREEITEM>(
         ::SendMessageA(m_hTree, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(AsHandle(item)))));
-}
-
-TreeItem CTreeViewAdapter::GetFirstRoot() const { return Next(TREE_NONE, TVGN_ROOT); }
-
-TreeItem CTreeViewAdapter::GetChild(TreeItem item) const { return item ? Next(item, TVGN_CHILD) : TREE_NONE; }
-
-TreeItem CTreeViewAdapter::GetNextSibling(TreeItem item) const { return item ? Next(item, TVGN_NEXT) : TREE_NONE; }
-
-TreeItem CTreeViewAdapter::GetParent(TreeItem item) const { return item ? Next(item, TVGN_PARENT) : TREE_NONE; }
-
-std::string CTreeViewAdapter::GetText(TreeItem item) const {
-    if (!m_hTree || !item)
-        return std::string();
-    char buffer[kTextBuffer] = {};
-    TVITEMA query{};
-    query.mask = TVIF_TEXT | TVIF_HANDLE;
-    query.hItem = AsHandle(item);
-    query.pszText = buffer;
-    query.cchTextMax = sizeof(buffer);
-    if (!::SendMessageA(m_hTree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&query)))
-        return std::string();
-    // The control may hand back its own buffer instead of filling ours.
-    return std::string(query.pszText ? query.pszText : "");
-}
-
-TreeItem CTreeViewAdapter::GetSelection() const { return Next(TREE_NONE, TVGN_CARET); }
-
-void CTreeViewAdapter::Select(TreeItem item) {
-    if (m_hTree)
-        ::SendMessageA(m_hTree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(AsHandle(item)));
-}
-
-void CTreeViewAdapter::Expand(TreeItem item) {
-    if (m_hTree && item)
-        ::SendMessageA(m_hTree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(AsHandle(item)));
 }
 
 bool CTreeViewAdapter::IsExpanded(TreeItem item) const {
@@ -77,20 +68,24 @@ bool CTreeViewAdapter::IsExpanded(TreeItem item) const {
     return (state & TVIS_EXPANDED) != 0;
 }
 
+void CTreeViewAdapter::SetExpanded(TreeItem item, bool expanded) {
+    if (m_hTree && item)
+        ::SendMessageA(m_hTree, TVM_EXPAND, expanded ? TVE_EXPAND : TVE_COLLAPSE,
+                       reinterpret_cast<LPARAM>(AsHandle(item)));
+}
+
+TreeItem CTreeViewAdapter::GetSelection() const { return Next(TREE_NONE, TVGN_CARET); }
+
+void CTreeViewAdapter::Select(TreeItem item) {
+    if (m_hTree)
+        ::SendMessageA(m_hTree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(AsHandle(item)));
+}
+
 TreeItem CTreeViewAdapter::GetFirstVisible() const { return Next(TREE_NONE, TVGN_FIRSTVISIBLE); }
 
-TreeItem CTreeViewAdapter::GetNextVisible(TreeItem item) const {
-    return item ? Next(item, TVGN_NEXTVISIBLE) : TREE_NONE;
-}
-
-void CTreeViewAdapter::DeleteAll() {
-    if (m_hTree)
-        ::SendMessageA(m_hTree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
-}
-
-void CTreeViewAdapter::SortChildren(TreeItem item) {
-    if (m_hTree)
-        ::SendMessageA(m_hTree, TVM_SORTCHILDREN, FALSE, reinterpret_cast<LPARAM>(item ? AsHandle(item) : TVI_ROOT));
+void CTreeViewAdapter::SetFirstVisible(TreeItem item) {
+    if (m_hTree && item)
+        ::SendMessageA(m_hTree, TVM_SELECTITEM, TVGN_FIRSTVISIBLE, reinterpret_cast<LPARAM>(AsHandle(item)));
 }
 
 void CTreeViewAdapter::SetRedraw(bool redraw) {
@@ -99,4 +94,18 @@ void CTreeViewAdapter::SetRedraw(bool redraw) {
     ::SendMessageA(m_hTree, WM_SETREDRAW, redraw ? TRUE : FALSE, 0);
     if (redraw)
         ::RedrawWindow(m_hTree, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
+
+// The order of the user's locale, case ignored: the order in which the control sorts children itself.
+std::string CTreeViewAdapter::SortKey(const std::string& text) const {
+    const DWORD flags = LCMAP_SORTKEY | NORM_IGNORECASE;
+    const int size = ::LCMapStringA(LOCALE_USER_DEFAULT, flags, text.c_str(), -1, nullptr, 0);
+    if (size <= 0)
+        return text;
+    std::vector<char> key(static_cast<size_t>(size));
+    const int written = ::LCMapStringA(LOCALE_USER_DEFAULT, flags, text.c_str(), -1, key.data(), size);
+    if (written <= 0)
+        return text;
+    // The key ends with a zero byte, which every key has and which orders nothing.
+    return std::string(key.data(), static_cast<size_t>(written - 1));
 }

@@ -1,6 +1,7 @@
 // An in-memory tree-view control for the unit tests: items with texts, images and bold flags, the expanded state
 // bit, the selection, a scroll position (the first visible item) and the display order that follows from them,
-// and the control's child sort. Helpers let a test act as the user (collapse, scroll) and read the tree back.
+// the control's child sort and its collation keys, and the edits that bring it to a rebuilt tree (counted).
+// Helpers let a test act as the user (collapse, scroll) and read the tree back.
 #pragma once
 
 #include <algorithm>
@@ -9,8 +10,9 @@
 #include <vector>
 
 #include "app/KVLTreeCtrl.h"
+#include "app/TreeControl.h"
 
-class FakeTreeView : public ITreeView {
+class FakeTreeView : public ITreeView, public ITreeControl {
 public:
     struct Node {
         std::string text;
@@ -122,6 +124,80 @@ public:
         ++m_RedrawChanges;
     }
 
+    // ---------------------------------------------------------------- ITreeControl
+    // Like the control, an "after" item that is not a sibling puts the item last.
+    TreeItem InsertItem(TreeItem parent, TreeItem after, const std::string& text, int image, bool bold) override {
+        ++m_InsertCalls;
+        const TreeItem item = InsertItem(parent, text, image, bold);
+        if (item == TREE_NONE)
+            return item;
+        std::vector<TreeItem>& siblings = SiblingList(parent);
+        siblings.pop_back();
+        auto at = siblings.end();
+        if (after == TREE_NONE)
+            at = siblings.begin();
+        else if (auto found = std::find(siblings.begin(), siblings.end(), after); found != siblings.end())
+            at = found + 1;
+        siblings.insert(at, item);
+        return item;
+    }
+    TreeItem AppendItem(TreeItem parent, const std::string& text, int image, bool bold) override {
+        ++m_InsertCalls;
+        return InsertItem(parent, text, image, bold);
+    }
+    void SetItem(TreeItem item, const std::string& text, int image, bool bold) override {
+        ++m_SetItemCalls;
+        if (Node* node = Find(item)) {
+            node->text = text;
+            node->image = image;
+            node->bold = bold;
+        }
+    }
+    // As the control does, a deleted selection passes to the next sibling, else the parent, else the previous
+    // sibling; so does the top of the view.
+    void DeleteItem(TreeItem item) override {
+        ++m_DeleteCalls;
+        const Node* node = Find(item);
+        if (!node)
+            return;
+        const TreeItem parent = node->parent;
+        std::vector<TreeItem>& siblings = SiblingList(parent);
+        auto at = std::find(siblings.begin(), siblings.end(), item);
+        const TreeItem next = at + 1 < siblings.end() ? *(at + 1) : TREE_NONE;
+        const TreeItem previous = at > siblings.begin() ? *(at - 1) : TREE_NONE;
+        const TreeItem heir = next != TREE_NONE ? next : (parent != TREE_NONE ? parent : previous);
+        if (Within(m_Selected, item))
+            m_Selected = heir;
+        if (Within(m_FirstVisible, item))
+            m_FirstVisible = heir;
+        siblings.erase(at);
+        Erase(item);
+    }
+    void SetExpanded(TreeItem item, bool expanded) override {
+        if (expanded) {
+            Expand(item);
+        } else {
+            ++m_ExpandCalls;
+            Collapse(item);
+        }
+    }
+    void SetFirstVisible(TreeItem item) override { ScrollTo(item); }
+    // Orders as CompareText: the weights without word marks first, then with them.
+    std::string SortKey(const std::string& text) const override {
+        std::string key;
+        for (int pass = 0; pass < 2; ++pass) {
+            for (unsigned char c : text) {
+                if (pass == 0 && (c == '-' || c == '\''))
+                    continue;
+                const int weight = CharWeight(c);
+                key += static_cast<char>(weight >> 8);
+                key += static_cast<char>(weight & 0xFF);
+            }
+            key += '\0';
+        }
+        return key;
+    }
+
     // ---------------------------------------------------------------- what the user does
     // Collapsing a branch that holds the selection moves the selection to the branch, as the control does.
     void Collapse(TreeItem item) {
@@ -201,6 +277,9 @@ public:
     int ExpandCalls() const { return m_ExpandCalls; }
     int SelectCalls() const { return m_SelectCalls; }
     int DeleteAllCalls() const { return m_DeleteAllCalls; }
+    int InsertCalls() const { return m_InsertCalls; }
+    int SetItemCalls() const { return m_SetItemCalls; }
+    int DeleteCalls() const { return m_DeleteCalls; }
 
     // The control's child sort ignores case; like its word sort, symbols come before digits and digits before
     // letters, and hyphens and apostrophes count only when the texts are otherwise equal.
@@ -210,7 +289,7 @@ public:
     }
 
 private:
-    static int SortKey(unsigned char c) {
+    static int CharWeight(unsigned char c) {
         if (c >= 'A' && c <= 'Z')
             c = static_cast<unsigned char>(c - 'A' + 'a');
         if (c >= 'a' && c <= 'z')
@@ -229,7 +308,7 @@ private:
         };
         size_t i = skip(a, 0), j = skip(b, 0);
         while (i < a.size() && j < b.size()) {
-            int ka = SortKey(static_cast<unsigned char>(a[i])), kb = SortKey(static_cast<unsigned char>(b[j]));
+            int ka = CharWeight(static_cast<unsigned char>(a[i])), kb = CharWeight(static_cast<unsigned char>(b[j]));
             if (ka != kb)
                 return ka < kb ? -1 : 1;
             i = skip(a, i + 1);
@@ -249,6 +328,17 @@ private:
     const Node* Find(TreeItem item) const {
         auto it = m_Nodes.find(item);
         return it == m_Nodes.end() ? nullptr : &it->second;
+    }
+    bool Within(TreeItem item, TreeItem branch) const {
+        for (; item != TREE_NONE; item = GetParent(item))
+            if (item == branch)
+                return true;
+        return false;
+    }
+    void Erase(TreeItem item) {
+        for (TreeItem child : m_Nodes.at(item).children)
+            Erase(child);
+        m_Nodes.erase(item);
     }
     std::vector<TreeItem>& SiblingList(TreeItem parent) {
         return parent == TREE_NONE ? m_Roots : m_Nodes[parent].children;
@@ -282,4 +372,7 @@ private:
     int m_ExpandCalls = 0;
     int m_SelectCalls = 0;
     int m_DeleteAllCalls = 0;
+    int m_InsertCalls = 0;
+    int m_SetItemCalls = 0;
+    int m_DeleteCalls = 0;
 };
