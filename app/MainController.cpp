@@ -163,15 +163,13 @@ void CMainController::FinishRefresh() {
 }
 
 void CMainController::RebuildStatusTree() {
-    ITreeControl* tree = m_StatusTree.Control();
-    if (!tree)
+    if (!m_StatusTree.Control())
         return;
-    tree->SetRedraw(false);
+    // Drawing is suspended while the control is edited (RestoreTreeState brings it to the rebuilt tree).
     m_StatusTree.SaveTreeState();
     for (const auto& module : m_Modules)
         module->BuildTreeSection(m_StatusTree.Model());
     m_StatusTree.RestoreTreeState(true);
-    tree->SetRedraw(true);
 }
 
 // name and sign: with an argument the setting takes it (stored at the next save), without one it is shown.

@@ -184,8 +184,24 @@ void CTreeModel::ReadView(const ITreeControl& control) {
     }
 }
 
+void CTreeModel::Suspend(ITreeControl& control) {
+    if (!m_bSuspended) {
+        control.SetRedraw(false);
+        m_bSuspended = true;
+    }
+}
+
 void CTreeModel::ApplyTo(ITreeControl& control) {
     m_Counts = TreeSyncCounts();
+    m_bSuspended = false;
+    ApplyChanges(control);
+    // Drawing resumes, and the control repaints once, only when something changed: resuming has the control
+    // measure every item again.
+    if (m_bSuspended)
+        control.SetRedraw(true);
+}
+
+void CTreeModel::ApplyChanges(ITreeControl& control) {
     if (!m_bRebuilt) {
         // Nothing was rebuilt: only the expanded states and the view are the model's.
         m_Actual.assign(m_Live.nodes.size(), -1);
@@ -276,6 +292,7 @@ void CTreeModel::SyncChildren(ITreeControl& control, int oldFirst, int newParent
     edits += deletions;
 
     if (newParent >= 0 && edits > kBulkEdits && m_Actual[newParent] != 0) {
+        Suspend(control);
         control.SetExpanded(parentHandle, false);
         ++m_Counts.expansions;
         m_Actual[newParent] = 0;
@@ -283,6 +300,7 @@ void CTreeModel::SyncChildren(ITreeControl& control, int oldFirst, int newParent
     for (size_t o = 0; o < olds.size(); ++o) {
         if (kept[o])
             continue;
+        Suspend(control);
         control.DeleteItem(m_Shown.nodes[olds[o]].handle);
         ++m_Counts.deleted;
     }
@@ -307,11 +325,13 @@ void CTreeModel::SyncChildren(ITreeControl& control, int oldFirst, int newParent
             m_Actual[news[i]] = was.expanded ? 1 : 0;
             m_OldToNew[old] = news[i];
             if (was.text != now.text || was.image != now.image || was.bold != now.bold) {
+                Suspend(control);
                 control.SetItem(now.handle, now.text, now.image, now.bold);
                 ++m_Counts.changed;
             }
         } else {
             // Past the last item that stays, the new ones go at the end: the control need not find a sibling.
+            Suspend(control);
             now.handle = anyTaken && i < lastTaken
                              ? control.InsertItem(parentHandle, previous, now.text, now.image, now.bold)
                              : control.AppendItem(parentHandle, now.text, now.image, now.bold);
@@ -332,6 +352,7 @@ void CTreeModel::InsertSubtrees(ITreeControl& control) {
         const int parent = m_NewSubtrees[k];
         for (int child = m_Live.nodes[parent].first; child >= 0; child = m_Live.nodes[child].next) {
             Node& node = m_Live.nodes[child];
+            Suspend(control);
             node.handle = control.AppendItem(m_Live.nodes[parent].handle, node.text, node.image, node.bold);
             ++m_Counts.inserted;
             m_NewSubtrees.push_back(child);
@@ -360,6 +381,7 @@ void CTreeModel::SyncExpansion(ITreeControl& control) {
                 ++m_Counts.queries;
             }
             if (actual != node.expanded) {
+                Suspend(control);
                 control.SetExpanded(node.handle, node.expanded);
                 ++m_Counts.expansions;
             }
@@ -376,10 +398,14 @@ void CTreeModel::SyncView(ITreeControl& control, int top) {
             if (!m_Live.nodes[up].expanded)
                 top = up;
         const TreeItem handle = m_Live.nodes[top].handle;
-        if (handle != TREE_NONE && control.GetFirstVisible() != handle)
+        if (handle != TREE_NONE && control.GetFirstVisible() != handle) {
+            Suspend(control);
             control.SetFirstVisible(handle);
+        }
     }
     const TreeItem selected = m_Live.selected >= 0 ? m_Live.nodes[m_Live.selected].handle : TREE_NONE;
-    if (control.GetSelection() != selected)
+    if (control.GetSelection() != selected) {
+        Suspend(control);
         control.Select(selected);
+    }
 }

@@ -49,6 +49,7 @@ public:
     // Brings the control to the model after DeleteAll and a rebuild: what differs is deleted, inserted or changed
     // in place (items keep their places), then items are expanded or collapsed, the view keeps its top item and
     // the selection is set. Without a rebuild only the expanded states and the selection are brought over.
+    // Drawing is off from the first edit to the end; with nothing to change the control is not touched.
     void ApplyTo(ITreeControl& control);
     const TreeSyncCounts& LastSync() const { return m_Counts; }
     size_t Count() const { return m_Live.nodes.size(); }
@@ -73,6 +74,8 @@ private:
         int firstVisible = -1;
     };
 
+    void ApplyChanges(ITreeControl& control);
+    void Suspend(ITreeControl& control);
     int Index(TreeItem item) const;
     TreeItem Item(int index) const { return index < 0 ? TREE_NONE : m_Base + static_cast<TreeItem>(index) + 1; }
     const std::string& Key(const std::string& text);
@@ -92,5 +95,6 @@ private:
     std::vector<signed char> m_Actual;  // the control's expanded state of each live node: 0, 1, or -1 unknown
     std::vector<int> m_OldToNew;
     std::vector<int> m_NewSubtrees;
+    bool m_bSuspended = false;  // drawing of the control is off until the end of ApplyTo
     TreeSyncCounts m_Counts;
 };

@@ -438,10 +438,12 @@ TEST(TreeSync, TheSameLanTouchesNoItemAndOneChangeTouchesOnlyItsOwn) {
     refresh();
     shown.Expand(shown.FindByTexts({"Games", "[1/8] Game 1050"}));
     const int inserts = shown.InsertCalls();
+    const int redraws = shown.RedrawChanges();
 
     TreeSyncCounts same = refresh();
     EXPECT_EQ(same.inserted + same.deleted + same.changed + same.expansions, 0);
     EXPECT_EQ(shown.InsertCalls(), inserts);
+    EXPECT_EQ(shown.RedrawChanges(), redraws) << "nothing to redraw";
     EXPECT_TRUE(shown.IsExpanded(shown.FindByTexts({"Games", "[1/8] Game 1050"})));
 
     lan.games.push_back({"[1/8] Game 0999", "10.0.1.200", true});  // sorts first
@@ -453,6 +455,8 @@ TEST(TreeSync, TheSameLanTouchesNoItemAndOneChangeTouchesOnlyItsOwn) {
     EXPECT_EQ(changed.deleted, 1);   // the idle player
     EXPECT_EQ(changed.changed, 3);   // in place: the renamed game, the running game and its status line
     EXPECT_EQ(changed.expansions, 0);
+    EXPECT_EQ(shown.RedrawChanges(), redraws + 2) << "drawing off for the edits, then on again";
+    EXPECT_TRUE(shown.RedrawEnabled());
     EXPECT_EQ(shown.ChildTexts(shown.FindByTexts({"Games"})).front(), "[1/8] Game 0999");
     EXPECT_TRUE(shown.IsExpanded(shown.FindByTexts({"Games", "[1/8] Game 1050"})));
 }
