@@ -382,21 +382,23 @@ bool CGameAssistant::CompleteInput(std::string& input) const {
 
 void CGameAssistant::AddOverlayText(const std::string& text) {
     m_strPending += text;
-    size_t end;
-    while ((end = m_strPending.find("\r\n")) != std::string::npos) {
-        m_GameConsole.AddLine(m_strPending.substr(0, end));
-        m_strPending.erase(0, end + 2);
-        // A game that exists and is in front: with no game and nothing in front the two empty handles would
-        // compare equal, and there would be nothing to draw on.
-        if (!m_GameConsole.IsOpen() && QueryGameWindowState(m_Platform.windows) == GAME_ACTIVE) {
-            // Shown in the game's corner for five seconds after the last line.
-            m_Host.SetTimer(TIMER_CONSOLE_HIDE, CONSOLE_HIDE_PERIOD);
-            if (m_GameConsole.m_nRecent < CGameConsole::kMaxRecent)
-                ++m_GameConsole.m_nRecent;
-            if (!m_pCanvas)
-                StartDrawing();
-            InvalidateConsole();
-        }
+    int added = 0;
+    size_t start = 0;
+    for (size_t end; (end = m_strPending.find("\r\n", start)) != std::string::npos; start = end + 2) {
+        m_GameConsole.AddLine(m_strPending.substr(start, end - start));
+        ++added;
+    }
+    m_strPending.erase(0, start);
+    // One question about the game's window for all the lines of one write (a listing of thousands of lines would
+    // otherwise ask the window system thousands of times). A game that exists and is in front: with no game and
+    // nothing in front the two empty handles would compare equal, and there would be nothing to draw on.
+    if (added > 0 && !m_GameConsole.IsOpen() && QueryGameWindowState(m_Platform.windows) == GAME_ACTIVE) {
+        // Shown in the game's corner for five seconds after the last line.
+        m_Host.SetTimer(TIMER_CONSOLE_HIDE, CONSOLE_HIDE_PERIOD);
+        m_GameConsole.m_nRecent = std::min(CGameConsole::kMaxRecent, m_GameConsole.m_nRecent + added);
+        if (!m_pCanvas)
+            StartDrawing();
+        InvalidateConsole();
     }
     if (m_GameConsole.IsOpen())
         InvalidateConsole();

@@ -131,9 +131,13 @@ int CConsole::Write(const std::string& text) {
 
 void CConsole::WriteLine(const std::string& text) { Write(text + "\r\n"); }
 
+// One write for the whole list: the pane and the in-game console take a listing of thousands of lines at once.
 void CConsole::WriteList(const std::vector<std::string>& list) {
+    std::string text;
     for (const std::string& entry : list)
-        WriteLine(entry);
+        text += entry + "\r\n";
+    if (!text.empty())
+        Write(text);
 }
 
 std::string CConsole::CleanArgument(const std::string& text) { return std::string(Clean(text)); }

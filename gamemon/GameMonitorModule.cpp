@@ -75,18 +75,18 @@ std::string CGameMonitorModule::TrayTipPart() const {
 }
 
 void CGameMonitorModule::ListGames() {
-    IConsoleWriter& console = m_Host.Console();
-    console.WriteLine("Current games: ");
+    std::vector<std::string> lines{"Current games: "};
     for (const auto& game : m_ServerMonitor.Games())
-        console.WriteLine(FormatLine(" %s (%s) [%d/%d] - %s - %s", game->name, game->address, game->players,
-                                     game->maxPlayers, game->map, game->running != 0 ? "running" : "waiting"));
-    console.WriteLine("");
+        lines.push_back(FormatLine(" %s (%s) [%d/%d] - %s - %s", game->name, game->address, game->players,
+                                   game->maxPlayers, game->map, game->running != 0 ? "running" : "waiting"));
+    lines.emplace_back();
+    m_Host.Console().WriteList(lines);
 }
 
 void CGameMonitorModule::ListIdlePlayers() {
-    IConsoleWriter& console = m_Host.Console();
-    console.WriteLine("Current idle players: ");
+    std::vector<std::string> lines{"Current idle players: "};
     for (const auto& player : m_ServerMonitor.IdlePlayers())
-        console.WriteLine(FormatLine(" %s", player->address));
-    console.WriteLine("");
+        lines.push_back(FormatLine(" %s", player->address));
+    lines.emplace_back();
+    m_Host.Console().WriteList(lines);
 }

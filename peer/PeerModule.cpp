@@ -137,11 +137,11 @@ void CPeerModule::Reply(const std::string& argument) {
 }
 
 void CPeerModule::ListUsers() {
-    IConsoleWriter& console = m_Host.Console();
-    console.WriteLine("Current users: ");
+    std::vector<std::string> lines{"Current users: "};
     for (const auto& user : m_Communicator.Users())
-        console.WriteLine(FormatLine(" %s (%s) - %s", user->name, user->address, GameStateText(user->state)));
-    console.WriteLine("");
+        lines.push_back(FormatLine(" %s (%s) - %s", user->name, user->address, GameStateText(user->state)));
+    lines.emplace_back();
+    m_Host.Console().WriteList(lines);
 }
 
 void CPeerModule::OnPeerNotice(const PeerNotice& notice, intptr_t kind) {

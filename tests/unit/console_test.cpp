@@ -245,9 +245,10 @@ TEST_F(ConsoleTest, WriteGoesToLogPaneAndOverlayUnchanged) {
     EXPECT_EQ(m_Console.Log(),
               "KVL SE [OK]\r\n\r\na\x01\xE9"
               "bone\r\ntwo\r\n");
-    // The in-game console receives each piece as one call, a line together with its line end.
+    // The in-game console receives each piece as one call, a line together with its line end, and a list as
+    // one call.
     EXPECT_EQ(m_Overlay.m_Texts,
-              (std::vector<std::string>{"KVL SE", " [OK]\r\n", "\r\n", "a\x01\xE9", "b", "one\r\n", "two\r\n"}));
+              (std::vector<std::string>{"KVL SE", " [OK]\r\n", "\r\n", "a\x01\xE9", "b", "one\r\ntwo\r\n"}));
 }
 
 TEST_F(ConsoleTest, ClearEmptiesLogAndPaneButNotTheOverlay) {

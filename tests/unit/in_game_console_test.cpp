@@ -56,10 +56,14 @@ public:
 
 class Desktop : public IWindowFinder {
 public:
-    uintptr_t FindTopLevel(const char*, const char*) const override { return game; }
+    uintptr_t FindTopLevel(const char*, const char*) const override {
+        ++finds;
+        return game;
+    }
     uintptr_t ForegroundWindow() const override { return foreground; }
     uintptr_t game = kGame;
     uintptr_t foreground = kGame;
+    mutable int finds = 0;
 };
 
 class InGameTest : public ::testing::Test {
@@ -329,6 +333,19 @@ TEST_F(InGameTest, RecentLinesWhileClosed) {
     EXPECT_FALSE(assistant.IsDrawing());
     EXPECT_EQ(host.timers.count(TIMER_CONSOLE_HIDE), 0u);
     EXPECT_EQ(host.timers.count(TIMER_CONSOLE_PAINT), 0u);
+}
+
+TEST_F(InGameTest, OneWriteOfManyLinesAsksForTheGameWindowOnce) {
+    std::string listing;
+    for (int i = 0; i < 5000; ++i)
+        listing += " game " + std::to_string(i) + "\r\n";
+    const int before = desktop.finds;
+    host.writer.Write(listing + "half");
+    EXPECT_EQ(desktop.finds - before, 1);
+    EXPECT_EQ(Con().Recent(), 10);
+    EXPECT_EQ(Con().Lines().front(), " game 4999");
+    host.writer.WriteLine(" line");
+    EXPECT_EQ(Con().Lines().front(), "half line") << "the unfinished part waits for its line end";
 }
 
 TEST_F(InGameTest, OpeningOverRecentLinesKeepsDrawing) {
