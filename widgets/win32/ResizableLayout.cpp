@@ -70,6 +70,10 @@ bool CResizableLayout::RestorePlacement(const std::string& text) {
         return false;
     placement.rcNormalPosition = RECT{values.left, values.top, values.right, values.bottom};
     placement.showCmd = static_cast<UINT>(values.showCmd);
+    // A window not shown yet that is to be shown normally stays hidden: its owner shows it, and showing it here
+    // as well would have it appear (and lay out its controls) once more for nothing.
+    if (placement.showCmd == SW_SHOWNORMAL && !::IsWindowVisible(m_hWnd))
+        placement.showCmd = SW_HIDE;
     placement.flags = static_cast<UINT>(values.flags);
     return ::SetWindowPlacement(m_hWnd, &placement) != FALSE;
 }
