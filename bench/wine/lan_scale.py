@@ -55,6 +55,9 @@ def refresh(p, games, idle, answered, n=0):
     took to answer a message while the n paced answers arrived (None without answers)."""
     for f in (games, idle):
         f.drain()
+    # The window first finishes what the last refresh's end left queued (the tray tip's update is a synchronous
+    # call into the tray's process): the click is then handled as soon as it is posted.
+    p.ctl("sync")
     clicked = float(p.ctl("click", H.IDC_REFRESH).split()[2])  # when the click was posted: the timer starts later
     longest = None
     if answered:
