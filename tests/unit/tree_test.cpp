@@ -461,6 +461,34 @@ TEST(TreeSync, TheSameLanTouchesNoItemAndOneChangeTouchesOnlyItsOwn) {
     EXPECT_TRUE(shown.IsExpanded(shown.FindByTexts({"Games", "[1/8] Game 1050"})));
 }
 
+TEST(TreeSync, TheViewKeepsItsTopItem) {
+    FakeTreeView shown;
+    CKVLTreeCtrl tree;
+    tree.Attach(&shown);
+    Lan lan;
+    for (int i = 0; i < 30; ++i)
+        lan.games.push_back({"[1/8] Game " + std::to_string(10 + i), "10.0.1." + std::to_string(i), false});
+    auto refresh = [&] {
+        tree.SaveTreeState();
+        BuildLan(tree.Model(), lan);
+        tree.RestoreTreeState(true);
+    };
+    refresh();
+    shown.ScrollTo(shown.FindByTexts({"Games", "[1/8] Game 20"}));
+    refresh();
+    EXPECT_EQ(shown.GetText(shown.GetFirstVisible()), "[1/8] Game 20") << "not back at the top";
+
+    // The top item goes: the control's choice stands (the next one); the selection elsewhere stays as it is.
+    shown.Select(shown.FindByTexts({"Games", "[1/8] Game 12"}));
+    shown.ScrollTo(shown.FindByTexts({"Games", "[1/8] Game 20"}));
+    const int selects = shown.SelectCalls();
+    lan.games.erase(lan.games.begin() + 10);
+    refresh();
+    EXPECT_EQ(shown.GetText(shown.GetFirstVisible()), "[1/8] Game 21");
+    EXPECT_EQ(shown.GetText(shown.GetSelection()), "[1/8] Game 12");
+    EXPECT_EQ(shown.SelectCalls(), selects);
+}
+
 // ---------------------------------------------------------------- the fake itself
 
 TEST(TreeFakeView, SortsChildrenLikeTheControl) {
