@@ -29,4 +29,9 @@ public:
     virtual void SetRedraw(bool redraw) = 0;
     // A key whose byte order is the alphabetical order of texts that the children of a root are sorted in.
     virtual std::string SortKey(const std::string& text) const = 0;
+    // Whether anybody else (the user's clicks and keys, another program's messages) may have opened or closed a
+    // branch since ClearChangesByOthers; true when unsure. What is done through this interface does not count
+    // until the next clear.
+    virtual bool MayHaveChangesByOthers() const = 0;
+    virtual void ClearChangesByOthers() = 0;
 };

@@ -167,6 +167,10 @@ void CTreeModel::SortChildren(TreeItem item) {
 void CTreeModel::ReadView(const ITreeControl& control) {
     const TreeItem selected = control.GetSelection();
     const TreeItem top = control.GetFirstVisible();
+    // Each question makes the control search its list of items; when nobody else touched it since the last
+    // ApplyTo, the branches are as that left them.
+    const bool ask = control.MayHaveChangesByOthers();
+    m_nViewQueries = 0;
     m_Live.selected = m_Live.firstVisible = -1;
     for (size_t i = 0; i < m_Live.nodes.size(); ++i) {
         Node& node = m_Live.nodes[i];
@@ -177,9 +181,9 @@ void CTreeModel::ReadView(const ITreeControl& control) {
         if (node.handle == top)
             m_Live.firstVisible = static_cast<int>(i);
         // The user may have opened or closed any branch, also one scrolled out of view.
-        if (node.first >= 0) {
+        if (ask && node.first >= 0) {
             node.expanded = control.IsExpanded(node.handle);
-            ++m_Counts.queries;
+            ++m_nViewQueries;
         }
     }
 }
@@ -193,8 +197,11 @@ void CTreeModel::Suspend(ITreeControl& control) {
 
 void CTreeModel::ApplyTo(ITreeControl& control) {
     m_Counts = TreeSyncCounts();
+    m_Counts.queries = m_nViewQueries;
+    m_nViewQueries = 0;
     m_bSuspended = false;
     ApplyChanges(control);
+    control.ClearChangesByOthers();
     // Drawing resumes, and the control repaints once, only when something changed: resuming has the control
     // measure every item again.
     if (m_bSuspended)

@@ -17,7 +17,7 @@ struct TreeSyncCounts {
     int deleted = 0;     // delete calls (an item's children go with it)
     int changed = 0;     // items given another text, image or weight in place
     int expansions = 0;  // expand and collapse calls
-    int queries = 0;     // questions about an item's expanded state
+    int queries = 0;     // questions about an item's expanded state (those of ReadView included)
 };
 
 class CTreeModel : public ITreeView {
@@ -97,4 +97,5 @@ private:
     std::vector<int> m_NewSubtrees;
     bool m_bSuspended = false;  // drawing of the control is off until the end of ApplyTo
     TreeSyncCounts m_Counts;
+    int m_nViewQueries = 0;
 };

@@ -3,7 +3,83 @@
 
 #include <vector>
 
+#include "base/win32/WindowProc.h"
+
 namespace {
+
+constexpr UINT_PTR kSubclassId = 1;
+const SUBCLASSPROC kSubclassProc = &ForwardSubclassProc<CTreeViewAdapter, kSubclassId>;
+
+// Messages after which every branch is still open or closed as before: drawing, sizing, focus, hovering,
+// scrolling, and the questions. Anything else (clicks, keys, other programs' edits) may have changed a branch.
+bool KeepsBranches(UINT message) {
+    switch (message) {
+    case WM_NULL:
+    case WM_PAINT:
+    case WM_ERASEBKGND:
+    case WM_NCPAINT:
+    case WM_PRINTCLIENT:
+    case WM_NCHITTEST:
+    case WM_SETCURSOR:
+    case WM_MOUSEMOVE:
+    case WM_MOUSELEAVE:
+    case WM_MOUSEHOVER:
+    case WM_MOUSEACTIVATE:
+    case WM_LBUTTONUP:
+    case WM_CAPTURECHANGED:
+    case WM_KEYUP:
+    case WM_GETDLGCODE:
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+    case WM_WINDOWPOSCHANGING:
+    case WM_WINDOWPOSCHANGED:
+    case WM_MOVE:
+    case WM_SIZE:
+    case WM_NCCALCSIZE:
+    case WM_SHOWWINDOW:
+    case WM_SETREDRAW:
+    case WM_GETFONT:
+    case WM_SETFONT:
+    case WM_GETTEXT:
+    case WM_GETTEXTLENGTH:
+    case WM_NOTIFY:
+    case WM_NOTIFYFORMAT:
+    case WM_GETOBJECT:
+    case WM_TIMER:
+    case WM_VSCROLL:
+    case WM_HSCROLL:
+    case WM_MOUSEWHEEL:
+    case WM_STYLECHANGING:
+    case WM_STYLECHANGED:
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:
+    case WM_THEMECHANGED:
+    case TVM_GETITEMA:
+    case TVM_GETITEMW:
+    case TVM_GETNEXTITEM:
+    case TVM_GETITEMSTATE:
+    case TVM_GETCOUNT:
+    case TVM_GETVISIBLECOUNT:
+    case TVM_GETITEMRECT:
+    case TVM_HITTEST:
+    case TVM_GETSCROLLTIME:
+    case TVM_SETSCROLLTIME:
+    case TVM_GETIMAGELIST:
+    case TVM_SETIMAGELIST:
+    case TVM_GETINDENT:
+    case TVM_GETITEMHEIGHT:
+    case TVM_GETTOOLTIPS:
+    case TVM_GETBKCOLOR:
+    case TVM_GETTEXTCOLOR:
+    case TVM_GETLINECOLOR:
+    case TVM_GETUNICODEFORMAT:
+    case TVM_GETISEARCHSTRINGA:
+    case TVM_GETISEARCHSTRINGW:
+        return true;
+    default:
+        return false;
+    }
+}
 
 HTREEITEM AsHandle(TreeItem item) { return reinterpret_cast<HTREEITEM>(item); }
 TreeItem AsItem(HTREEITEM handle) { return reinterpret_cast<TreeItem>(handle); }
@@ -18,6 +94,34 @@ void Describe(TVITEMA& item, const std::string& text, int image, bool bold) {
 }
 
 }  // namespace
+
+CTreeViewAdapter::~CTreeViewAdapter() { Detach(); }
+
+void CTreeViewAdapter::Attach(HWND tree) {
+    Detach();
+    m_hTree = tree;
+    m_bChangedByOthers = true;
+    if (tree)
+        ::SetWindowSubclass(tree, kSubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+}
+
+void CTreeViewAdapter::Detach() {
+    if (m_hTree && ::IsWindow(m_hTree))
+        ::RemoveWindowSubclass(m_hTree, kSubclassProc, kSubclassId);
+    m_hTree = nullptr;
+}
+
+void CTreeViewAdapter::OnControlDestroyed(HWND hwnd) {
+    if (m_hTree == hwnd)
+        m_hTree = nullptr;
+}
+
+// Only watches: every message goes on to the control as it came.
+LRESULT CTreeViewAdapter::HandleSubclassMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!KeepsBranches(message))
+        m_bChangedByOthers = true;
+    return ::DefSubclassProc(hwnd, message, wParam, lParam);
+}
 
 TreeItem CTreeViewAdapter::Insert(TreeItem parent, HTREEITEM after, const std::string& text, int image, bool bold) {
     if (!m_hTree)

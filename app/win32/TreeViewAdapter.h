@@ -9,7 +9,13 @@
 
 class CTreeViewAdapter : public ITreeControl {
 public:
-    void Attach(HWND tree) { m_hTree = tree; }
+    CTreeViewAdapter() = default;
+    CTreeViewAdapter(const CTreeViewAdapter&) = delete;
+    CTreeViewAdapter& operator=(const CTreeViewAdapter&) = delete;
+    ~CTreeViewAdapter() override;
+
+    // Watches the control's messages (without acting on any) to know when somebody else may have changed it.
+    void Attach(HWND tree);
     HWND Get() const { return m_hTree; }
 
     TreeItem InsertItem(TreeItem parent, TreeItem after, const std::string& text, int image, bool bold) override;
@@ -24,10 +30,18 @@ public:
     void SetFirstVisible(TreeItem item) override;
     void SetRedraw(bool redraw) override;
     std::string SortKey(const std::string& text) const override;
+    bool MayHaveChangesByOthers() const override { return m_bChangedByOthers; }
+    void ClearChangesByOthers() override { m_bChangedByOthers = false; }
+
+    static constexpr const char* kFaultName = "status tree";
+    LRESULT HandleSubclassMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    void OnControlDestroyed(HWND hwnd);
 
 private:
+    void Detach();
     TreeItem Insert(TreeItem parent, HTREEITEM after, const std::string& text, int image, bool bold);
     TreeItem Next(TreeItem item, UINT relation) const;
 
     HWND m_hTree = nullptr;
+    bool m_bChangedByOthers = true;
 };

@@ -25,6 +25,7 @@ public:
 
     // ---------------------------------------------------------------- ITreeView
     TreeItem InsertItem(TreeItem parent, const std::string& text, int image, bool bold) override {
+        m_bChangedByOthers = true;
         if (parent != TREE_NONE && !Exists(parent))
             return TREE_NONE;
         // Handles are never reused, so a handle kept across DeleteAll cannot alias a new item.
@@ -63,6 +64,7 @@ public:
     // Like the control, selecting an item makes it visible: its ancestors are expanded, and the view scrolls up
     // to it when it lies above the top.
     void Select(TreeItem item) override {
+        m_bChangedByOthers = true;
         ++m_SelectCalls;
         if (item == TREE_NONE || !Exists(item)) {
             m_Selected = TREE_NONE;
@@ -78,6 +80,7 @@ public:
     }
     // Like the control, an item without children does not take the expanded state.
     void Expand(TreeItem item) override {
+        m_bChangedByOthers = true;
         ++m_ExpandCalls;
         Node* node = Find(item);
         if (node && !node->children.empty())
@@ -105,6 +108,7 @@ public:
         return it != order.end() && it + 1 < order.end() ? *(it + 1) : TREE_NONE;
     }
     void DeleteAll() override {
+        m_bChangedByOthers = true;
         ++m_DeleteAllCalls;
         m_Nodes.clear();
         m_Roots.clear();
@@ -113,6 +117,7 @@ public:
     }
     // TREE_NONE sorts the roots. Stable, like a merge of equal texts keeping their order.
     void SortChildren(TreeItem item) override {
+        m_bChangedByOthers = true;
         if (item != TREE_NONE && !Exists(item))
             return;
         std::vector<TreeItem>& children = SiblingList(item);
@@ -146,6 +151,7 @@ public:
         return InsertItem(parent, text, image, bold);
     }
     void SetItem(TreeItem item, const std::string& text, int image, bool bold) override {
+        m_bChangedByOthers = true;
         ++m_SetItemCalls;
         if (Node* node = Find(item)) {
             node->text = text;
@@ -156,6 +162,7 @@ public:
     // As the control does, a deleted selection passes to the next sibling, else the parent, else the previous
     // sibling; so does the top of the view.
     void DeleteItem(TreeItem item) override {
+        m_bChangedByOthers = true;
         ++m_DeleteCalls;
         const Node* node = Find(item);
         if (!node)
@@ -182,6 +189,9 @@ public:
         }
     }
     void SetFirstVisible(TreeItem item) override { ScrollTo(item); }
+    // Like the control's watch on its messages: every edit counts (scrolling does not) until cleared.
+    bool MayHaveChangesByOthers() const override { return m_bChangedByOthers; }
+    void ClearChangesByOthers() override { m_bChangedByOthers = false; }
     // Orders as CompareText: the weights without word marks first, then with them.
     std::string SortKey(const std::string& text) const override {
         std::string key;
@@ -201,6 +211,7 @@ public:
     // ---------------------------------------------------------------- what the user does
     // Collapsing a branch that holds the selection moves the selection to the branch, as the control does.
     void Collapse(TreeItem item) {
+        m_bChangedByOthers = true;
         Node* node = Find(item);
         if (!node)
             return;
@@ -211,6 +222,7 @@ public:
     }
     // Sets the state bit directly, as a state change through the item's attributes would (even without children).
     void SetExpandedState(TreeItem item, bool expanded) {
+        m_bChangedByOthers = true;
         if (Node* node = Find(item))
             node->expanded = expanded;
     }
@@ -375,4 +387,5 @@ private:
     int m_InsertCalls = 0;
     int m_SetItemCalls = 0;
     int m_DeleteCalls = 0;
+    bool m_bChangedByOthers = true;
 };

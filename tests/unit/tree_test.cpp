@@ -442,6 +442,8 @@ TEST(TreeSync, TheSameLanTouchesNoItemAndOneChangeTouchesOnlyItsOwn) {
 
     TreeSyncCounts same = refresh();
     EXPECT_EQ(same.inserted + same.deleted + same.changed + same.expansions, 0);
+    EXPECT_EQ(same.queries, 104) << "the user expanded a game: every branch (3 roots, 100 games, 1 user) is asked";
+    EXPECT_EQ(refresh().queries, 0) << "nobody touched the control since: nothing to ask";
     EXPECT_EQ(shown.InsertCalls(), inserts);
     EXPECT_EQ(shown.RedrawChanges(), redraws) << "nothing to redraw";
     EXPECT_TRUE(shown.IsExpanded(shown.FindByTexts({"Games", "[1/8] Game 1050"})));
