@@ -7,9 +7,6 @@
 
 namespace {
 
-constexpr UINT_PTR kSubclassId = 1;
-const SUBCLASSPROC kSubclassProc = &ForwardSubclassProc<CTreeViewAdapter, kSubclassId>;
-
 // Messages after which every branch is still open or closed as before: drawing, sizing, focus, hovering,
 // scrolling, and the questions. Anything else (clicks, keys, other programs' edits) may have changed a branch.
 bool KeepsBranches(UINT message) {
@@ -97,30 +94,44 @@ void Describe(TVITEMA& item, const std::string& text, int image, bool bold) {
 
 CTreeViewAdapter::~CTreeViewAdapter() { Detach(); }
 
+// The control's window procedure is replaced the classic way, with the owner in the window's user data: the
+// common-controls subclass chain looks its data up in a window property on every message, which under Wine is a
+// round trip to the server for each of the tens of thousands of items a big rebuild inserts.
+LRESULT CALLBACK CTreeViewAdapter::WatchProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    auto* self = reinterpret_cast<CTreeViewAdapter*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (!self || self->m_hTree != hwnd || !self->m_OriginalProc)
+        return ::DefWindowProcA(hwnd, message, wParam, lParam);
+    const WNDPROC original = self->m_OriginalProc;
+    try {
+        // Only watches: every message goes on to the control as it came.
+        if (!KeepsBranches(message))
+            self->m_bChangedByOthers = true;
+        if (message == WM_NCDESTROY)
+            self->Detach();
+    } catch (...) {
+        ReportCaughtFault(kFaultName, nullptr);
+    }
+    return ::CallWindowProcA(original, hwnd, message, wParam, lParam);
+}
+
 void CTreeViewAdapter::Attach(HWND tree) {
     Detach();
-    m_hTree = tree;
     m_bChangedByOthers = true;
-    if (tree)
-        ::SetWindowSubclass(tree, kSubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+    if (!tree)
+        return;
+    m_hTree = tree;
+    ::SetWindowLongPtrA(tree, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    m_OriginalProc = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrA(tree, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CTreeViewAdapter::WatchProc)));
 }
 
 void CTreeViewAdapter::Detach() {
-    if (m_hTree && ::IsWindow(m_hTree))
-        ::RemoveWindowSubclass(m_hTree, kSubclassProc, kSubclassId);
+    if (m_hTree && m_OriginalProc && ::IsWindow(m_hTree)) {
+        ::SetWindowLongPtrA(m_hTree, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_OriginalProc));
+        ::SetWindowLongPtrA(m_hTree, GWLP_USERDATA, 0);
+    }
     m_hTree = nullptr;
-}
-
-void CTreeViewAdapter::OnControlDestroyed(HWND hwnd) {
-    if (m_hTree == hwnd)
-        m_hTree = nullptr;
-}
-
-// Only watches: every message goes on to the control as it came.
-LRESULT CTreeViewAdapter::HandleSubclassMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (!KeepsBranches(message))
-        m_bChangedByOthers = true;
-    return ::DefSubclassProc(hwnd, message, wParam, lParam);
+    m_OriginalProc = nullptr;
 }
 
 TreeItem CTreeViewAdapter::Insert(TreeItem parent, HTREEITEM after, const std::string& text, int image, bool bold) {

@@ -34,14 +34,14 @@ public:
     void ClearChangesByOthers() override { m_bChangedByOthers = false; }
 
     static constexpr const char* kFaultName = "status tree";
-    LRESULT HandleSubclassMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    void OnControlDestroyed(HWND hwnd);
 
 private:
+    static LRESULT CALLBACK WatchProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     void Detach();
     TreeItem Insert(TreeItem parent, HTREEITEM after, const std::string& text, int image, bool bold);
     TreeItem Next(TreeItem item, UINT relation) const;
 
     HWND m_hTree = nullptr;
+    WNDPROC m_OriginalProc = nullptr;
     bool m_bChangedByOthers = true;
 };
