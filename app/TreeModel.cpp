@@ -130,6 +130,7 @@ void CTreeModel::DeleteAll() {
     if (!m_bRebuilt)
         m_Shown = std::move(m_Live);
     m_Live = Generation();
+    m_Live.nodes.reserve(m_Shown.nodes.size());
     m_bRebuilt = true;
 }
 
@@ -233,10 +234,28 @@ void CTreeModel::ApplyChanges(ITreeControl& control) {
 
 // Brings the children of new node newParent (-1: the roots) to the model, given the old node's first child.
 void CTreeModel::SyncChildren(ITreeControl& control, int oldFirst, int newParent) {
+    const int newFirst = newParent < 0 ? m_Live.firstRoot : m_Live.nodes[newParent].first;
+    // Most lists are the same items as before, each where it was (a game's lines, a steady LAN): then each new
+    // item takes over its old one, without any bookkeeping.
+    int before = oldFirst, after = newFirst;
+    while (before >= 0 && after >= 0 && Same(m_Shown.nodes[before], m_Live.nodes[after])) {
+        before = m_Shown.nodes[before].next;
+        after = m_Live.nodes[after].next;
+    }
+    if (before < 0 && after < 0) {
+        for (before = oldFirst, after = newFirst; after >= 0;
+             before = m_Shown.nodes[before].next, after = m_Live.nodes[after].next)
+            TakeOver(control, before, after);
+        for (before = oldFirst, after = newFirst; after >= 0;
+             before = m_Shown.nodes[before].next, after = m_Live.nodes[after].next)
+            SyncChildren(control, m_Shown.nodes[before].first, after);
+        return;
+    }
+
     std::vector<int> olds, news;
     for (int o = oldFirst; o >= 0; o = m_Shown.nodes[o].next)
         olds.push_back(o);
-    for (int n = newParent < 0 ? m_Live.firstRoot : m_Live.nodes[newParent].first; n >= 0; n = m_Live.nodes[n].next)
+    for (int n = newFirst; n >= 0; n = m_Live.nodes[n].next)
         news.push_back(n);
     const TreeItem parentHandle = newParent < 0 ? TREE_NONE : m_Live.nodes[newParent].handle;
 
@@ -289,8 +308,7 @@ void CTreeModel::SyncChildren(ITreeControl& control, int oldFirst, int newParent
         }
         kept[taken[i]] = true;
         const Node& was = m_Shown.nodes[olds[taken[i]]];
-        const Node& now = m_Live.nodes[news[i]];
-        if (was.text != now.text || was.image != now.image || was.bold != now.bold)
+        if (!Same(was, m_Live.nodes[news[i]]))
             ++edits;
     }
     size_t deletions = 0;
@@ -326,16 +344,7 @@ void CTreeModel::SyncChildren(ITreeControl& control, int oldFirst, int newParent
     for (size_t i = 0; i < news.size(); ++i) {
         Node& now = m_Live.nodes[news[i]];
         if (taken[i] >= 0) {
-            const int old = olds[taken[i]];
-            const Node& was = m_Shown.nodes[old];
-            now.handle = was.handle;
-            m_Actual[news[i]] = was.expanded ? 1 : 0;
-            m_OldToNew[old] = news[i];
-            if (was.text != now.text || was.image != now.image || was.bold != now.bold) {
-                Suspend(control);
-                control.SetItem(now.handle, now.text, now.image, now.bold);
-                ++m_Counts.changed;
-            }
+            TakeOver(control, olds[taken[i]], news[i]);
         } else {
             // Past the last item that stays, the new ones go at the end: the control need not find a sibling.
             Suspend(control);
@@ -350,6 +359,20 @@ void CTreeModel::SyncChildren(ITreeControl& control, int oldFirst, int newParent
     for (size_t i = 0; i < news.size(); ++i)
         if (taken[i] >= 0)
             SyncChildren(control, m_Shown.nodes[olds[taken[i]]].first, news[i]);
+}
+
+// New node n is shown by old node o's item, changed in place where they differ.
+void CTreeModel::TakeOver(ITreeControl& control, int o, int n) {
+    const Node& was = m_Shown.nodes[o];
+    Node& now = m_Live.nodes[n];
+    now.handle = was.handle;
+    m_Actual[n] = was.expanded ? 1 : 0;
+    m_OldToNew[o] = n;
+    if (!Same(was, now)) {
+        Suspend(control);
+        control.SetItem(now.handle, now.text, now.image, now.bold);
+        ++m_Counts.changed;
+    }
 }
 
 // The children of new items, a level at a time: the control then finds the items that take most children near

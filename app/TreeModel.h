@@ -76,10 +76,14 @@ private:
 
     void ApplyChanges(ITreeControl& control);
     void Suspend(ITreeControl& control);
+    static bool Same(const Node& a, const Node& b) {
+        return a.text == b.text && a.image == b.image && a.bold == b.bold;
+    }
     int Index(TreeItem item) const;
     TreeItem Item(int index) const { return index < 0 ? TREE_NONE : m_Base + static_cast<TreeItem>(index) + 1; }
     const std::string& Key(const std::string& text);
     void SyncChildren(ITreeControl& control, int oldFirst, int newParent);
+    void TakeOver(ITreeControl& control, int o, int n);
     void InsertSubtrees(ITreeControl& control);
     void SyncExpansion(ITreeControl& control);
     void SyncView(ITreeControl& control, int top);
