@@ -259,44 +259,36 @@ void CTreeModel::SyncChildren(ITreeControl& control, int oldFirst, int newParent
         news.push_back(n);
     const TreeItem parentHandle = newParent < 0 ? TREE_NONE : m_Live.nodes[newParent].handle;
 
-    // Which old child each new one takes over (a position in olds, or -1 for a new item).
+    // Which old child each new one takes over (a position in olds, or -1 for a new item). Equal texts pair up in
+    // their order; then only pairs in the same order on both sides are kept, the longest such run, since the
+    // control cannot move an item.
     std::vector<int> taken(news.size(), -1);
-    bool same = olds.size() == news.size();
-    for (size_t i = 0; same && i < news.size(); ++i)
-        same = m_Shown.nodes[olds[i]].text == m_Live.nodes[news[i]].text;
-    if (same) {
-        for (size_t i = 0; i < news.size(); ++i)
-            taken[i] = static_cast<int>(i);
-    } else {
-        // Equal texts pair up in their order; then only pairs in the same order on both sides are kept, the
-        // longest such run, since the control cannot move an item.
-        std::unordered_map<std::string_view, std::vector<int>> byText;
-        for (size_t o = olds.size(); o-- > 0;)
-            byText[m_Shown.nodes[olds[o]].text].push_back(static_cast<int>(o));
-        std::vector<int> values;
-        std::vector<size_t> where;
-        for (size_t i = 0; i < news.size(); ++i) {
-            auto it = byText.find(m_Live.nodes[news[i]].text);
-            if (it == byText.end() || it->second.empty())
-                continue;
-            values.push_back(it->second.back());
-            where.push_back(i);
-            it->second.pop_back();
-        }
-        for (size_t k : LongestIncreasing(values))
-            taken[where[k]] = values[k];
-        // Between two kept pairs, the old items left over show the new ones of the same gap, in order.
-        int spare = 0;
-        size_t gap = 0;
-        for (size_t i = 0; i <= news.size(); ++i) {
-            if (i < news.size() && taken[i] < 0)
-                continue;
-            const int bound = i < news.size() ? taken[i] : static_cast<int>(olds.size());
-            for (size_t k = gap; k < i && spare < bound; ++k)
-                taken[k] = spare++;
-            spare = bound + 1;
-            gap = i + 1;
-        }
+    std::unordered_map<std::string_view, std::vector<int>> byText;
+    for (size_t o = olds.size(); o-- > 0;)
+        byText[m_Shown.nodes[olds[o]].text].push_back(static_cast<int>(o));
+    std::vector<int> values;
+    std::vector<size_t> where;
+    for (size_t i = 0; i < news.size(); ++i) {
+        auto it = byText.find(m_Live.nodes[news[i]].text);
+        if (it == byText.end() || it->second.empty())
+            continue;
+        values.push_back(it->second.back());
+        where.push_back(i);
+        it->second.pop_back();
+    }
+    for (size_t k : LongestIncreasing(values))
+        taken[where[k]] = values[k];
+    // Between two kept pairs, the old items left over show the new ones of the same gap, in order.
+    int spare = 0;
+    size_t gap = 0;
+    for (size_t i = 0; i <= news.size(); ++i) {
+        if (i < news.size() && taken[i] < 0)
+            continue;
+        const int bound = i < news.size() ? taken[i] : static_cast<int>(olds.size());
+        for (size_t k = gap; k < i && spare < bound; ++k)
+            taken[k] = spare++;
+        spare = bound + 1;
+        gap = i + 1;
     }
 
     std::vector<bool> kept(olds.size(), false);
