@@ -125,14 +125,24 @@ HWND FindMain() {
     return NULL;
 }
 
-HWND WaitMain(DWORD timeoutMs) {
-    DWORD start = GetTickCount();
+// Looks every intervalMs until ready() holds (true) or timeoutMs have passed (false); ready() is asked at least
+// once, and once more at the end.
+template <typename Ready>
+bool PollUntil(DWORD timeoutMs, DWORD intervalMs, Ready ready) {
+    const DWORD start = GetTickCount();
     for (;;) {
-        HWND h = FindMain();
-        if (h || GetTickCount() - start >= timeoutMs)
-            return h;
-        Sleep(10);
+        if (ready())
+            return true;
+        if (GetTickCount() - start >= timeoutMs)
+            return false;
+        Sleep(intervalMs);
     }
+}
+
+HWND WaitMain(DWORD timeoutMs) {
+    HWND h = NULL;
+    PollUntil(timeoutMs, 10, [&] { return (h = FindMain()) != NULL; });
+    return h;
 }
 
 bool GetText(HWND h, std::string& text) {
@@ -393,24 +403,21 @@ int CmdWaitReady(const Args& a, std::string& out) {
     long timeout;
     if (a.size() < 2 || !ParseInt(a[1], timeout))
         return EXIT_USAGE;
-    DWORD start = GetTickCount();
-    for (;;) {
+    const bool ready = PollUntil((DWORD)timeout, 5, [&] {
         HWND main = FindMain();
-        if (main && IsWindowVisible(main)) {
-            std::string pane;
-            HWND p = GetDlgItem(main, kPaneId);
-            DWORD_PTR r;
-            if (p && GetText(p, pane) && pane.find(kReadyText) != std::string::npos &&
-                (a.size() < 3 || pane.find(a[2]) != std::string::npos) &&
-                SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, kSendTimeout, &r)) {
-                Appendf(out, "ready %.6f\n", NowSeconds());
-                return EXIT_OK;
-            }
-        }
-        if (GetTickCount() - start >= (DWORD)timeout)
-            return EXIT_NOWINDOW;
-        Sleep(5);
-    }
+        if (!main || !IsWindowVisible(main))
+            return false;
+        std::string pane;
+        HWND p = GetDlgItem(main, kPaneId);
+        DWORD_PTR r;
+        return p && GetText(p, pane) && pane.find(kReadyText) != std::string::npos &&
+               (a.size() < 3 || pane.find(a[2]) != std::string::npos) &&
+               SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, kSendTimeout, &r);
+    });
+    if (!ready)
+        return EXIT_NOWINDOW;
+    Appendf(out, "ready %.6f\n", NowSeconds());
+    return EXIT_OK;
 }
 
 int CmdWaitWindow(const Args& a, std::string& out) {
@@ -428,12 +435,8 @@ int CmdWaitGone(const Args& a, std::string& out) {
     long timeout;
     if (a.size() < 2 || !ParseInt(a[1], timeout))
         return EXIT_USAGE;
-    DWORD start = GetTickCount();
-    while (FindMain()) {
-        if (GetTickCount() - start >= (DWORD)timeout)
-            return EXIT_NOWINDOW;
-        Sleep(10);
-    }
+    if (!PollUntil((DWORD)timeout, 10, [] { return FindMain() == NULL; }))
+        return EXIT_NOWINDOW;
     Appendf(out, "gone %.6f\n", NowSeconds());
     return EXIT_OK;
 }
@@ -458,19 +461,16 @@ int CmdWaitText(const Args& a, std::string& out) {
     long timeout;
     if (a.size() != 4 || !ParseInt(a[3], timeout))
         return EXIT_USAGE;
-    DWORD start = GetTickCount();
-    for (;;) {
+    const bool found = PollUntil((DWORD)timeout, 5, [&] {
         Context cx;
         HWND ctl;
         std::string text;
-        if (Control(cx, a[1], ctl) == EXIT_OK && GetText(ctl, text) && text.find(a[2]) != std::string::npos) {
-            Appendf(out, "found %.6f\n", NowSeconds());
-            return EXIT_OK;
-        }
-        if (GetTickCount() - start >= (DWORD)timeout)
-            return EXIT_NOWINDOW;
-        Sleep(5);
-    }
+        return Control(cx, a[1], ctl) == EXIT_OK && GetText(ctl, text) && text.find(a[2]) != std::string::npos;
+    });
+    if (!found)
+        return EXIT_NOWINDOW;
+    Appendf(out, "found %.6f\n", NowSeconds());
+    return EXIT_OK;
 }
 
 int CmdSetText(const Args& a, std::string&) {
@@ -640,12 +640,15 @@ int CmdWaitEnabled(const Args& a, std::string& out) {
     int rc = Control(cx, a[1], ctl);
     if (rc)
         return rc;
-    DWORD start = GetTickCount();
-    while ((IsWindowEnabled(ctl) ? 1 : 0) != want) {
-        if (!IsWindow(ctl) || GetTickCount() - start >= (DWORD)timeout)
-            return EXIT_NOWINDOW;
-        Sleep(1);
-    }
+    bool gone = false;
+    const bool seen = PollUntil((DWORD)timeout, 1, [&] {
+        if ((IsWindowEnabled(ctl) ? 1 : 0) == want)
+            return true;
+        gone = !IsWindow(ctl);
+        return gone;
+    });
+    if (!seen || gone)
+        return EXIT_NOWINDOW;
     Appendf(out, "%.6f\n", NowSeconds());
     return EXIT_OK;
 }
@@ -944,17 +947,10 @@ int CmdDlgWait(const Args& a, std::string& out) {
     long want, timeout;
     if (a.size() != 4 || !ParseInt(a[2], want) || !ParseInt(a[3], timeout))
         return EXIT_USAGE;
-    DWORD start = GetTickCount();
-    for (;;) {
-        HWND dlg = FindDialog(a[1]);
-        if ((dlg != NULL) == (want != 0)) {
-            Appendf(out, "%.6f\n", NowSeconds());
-            return EXIT_OK;
-        }
-        if (GetTickCount() - start >= (DWORD)timeout)
-            return EXIT_NOWINDOW;
-        Sleep(10);
-    }
+    if (!PollUntil((DWORD)timeout, 10, [&] { return (FindDialog(a[1]) != NULL) == (want != 0); }))
+        return EXIT_NOWINDOW;
+    Appendf(out, "%.6f\n", NowSeconds());
+    return EXIT_OK;
 }
 
 int CmdDlgGetText(const Args& a, std::string& out) {
