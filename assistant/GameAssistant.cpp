@@ -40,7 +40,6 @@ std::string Upper(std::string text) {
 CGameAssistant::CGameAssistant(IModuleHost& host, const AssistantPlatform& platform)
     : m_Host(host),
       m_Platform(platform),
-      m_Output{platform.keystrokes.Layout(), platform.keyRelay, platform.keystrokes.Clock()},
       m_KeyNames(MakeKeyNames()) {
     m_Platform.hookReports.Connect(this);
 }
@@ -54,10 +53,11 @@ CGameAssistant::~CGameAssistant() {
 int CGameAssistant::Init() {
     m_pQueueSync = m_Platform.keystrokes.CreateQueueSync();
     if (m_pQueueSync) {
-        m_pKeyQueue = std::make_unique<CKeyQueue>(*m_pQueueSync);
+        // The queue is the worker's only way to the layout and the hook library: see Shutdown.
+        m_pKeyQueue =
+            std::make_unique<CKeyQueue>(*m_pQueueSync, m_Platform.keystrokes.Layout(), m_Platform.keyRelay);
         CKeyQueue* queue = m_pKeyQueue.get();
-        const KeyboardOutput output = m_Output;
-        m_pWorker = m_Platform.keystrokes.StartThread([queue, output] { KeystrokeWorker(queue, output); });
+        m_pWorker = m_Platform.keystrokes.StartThread([queue] { KeystrokeWorker(queue); });
     }
     m_bFonts = m_Platform.overlay.CreateFonts();
     if (!m_bFonts)
@@ -69,10 +69,12 @@ int CGameAssistant::Init() {
 
 void CGameAssistant::Shutdown() {
     if (m_pWorker) {
+        // From here on the worker types nothing and no longer reaches the platform objects it was given, which go
+        // with the main window; a delay in progress ends at once.
         m_pKeyQueue->Stop();
         if (!m_pWorker->Join(kWorkerJoinMilliseconds)) {
-            // Still inside a long text (a delay): the thread keeps using its queue and synchronisation until the
-            // process ends, so they are left to it rather than freed underneath it.
+            // Still finishing its text: the thread keeps using its queue and synchronisation until the process
+            // ends, so they are left to it rather than freed underneath it.
             (void)m_pWorker.release();
             (void)m_pKeyQueue.release();
             (void)m_pQueueSync.release();

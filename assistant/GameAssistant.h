@@ -96,7 +96,6 @@ private:
 
     IModuleHost& m_Host;
     AssistantPlatform m_Platform;
-    KeyboardOutput m_Output;
 
     uintptr_t m_hGameWindow = 0;
     CGameConsole m_GameConsole;

@@ -339,7 +339,7 @@ void KeySequence::PlayOne(const KeyEvent& event, LockFlags& locks) {
 
 bool KeySequence::Play() {
     LockFlags locks;
-    for (auto it = m_Events.begin(); it != m_Events.end(); ++it) {
+    for (auto it = m_Events.begin(); it != m_Events.end() && !Stopped(); ++it) {
         if (it->kind <= KIND_DELAY) {
             PlayOne(*it, locks);
             continue;
@@ -354,7 +354,7 @@ bool KeySequence::Play() {
         auto stop = first;
         while (stop != m_Events.end() && stop->kind <= KIND_DELAY)
             ++stop;
-        for (int32_t round = 0; round < count; ++round)
+        for (int32_t round = 0; round < count && !Stopped(); ++round)
             for (auto e = first; e != stop; ++e)
                 PlayOne(*e, locks);
         if (stop == m_Events.end())

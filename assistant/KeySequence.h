@@ -4,6 +4,7 @@
 // small interfaces, so that the same code runs against the platform and against recording fakes.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <list>
@@ -84,11 +85,13 @@ public:
     virtual void Sleep(unsigned milliseconds) = 0;
 };
 
-// Everything a sequence needs to compile and play.
+// Everything a sequence needs to compile and play. Once `stopped` is set (the program is ending), a sequence plays
+// none of its remaining events.
 struct KeyboardOutput {
     const IKeyboardLayout& layout;
     IKeyInjector& injector;
     IClock& clock;
+    const std::atomic<bool>* stopped = nullptr;
 };
 
 // The bytes of text from start up to the next ">", and how many bytes that took: the argument's length plus one
@@ -134,6 +137,7 @@ private:
     void AppendLatchedUps();
     void ReleaseLatch();
     void PlayOne(const KeyEvent& event, LockFlags& locks);
+    bool Stopped() const { return m_Output.stopped && m_Output.stopped->load(); }
 
     std::string m_strText;
     std::list<KeyEvent> m_Events;

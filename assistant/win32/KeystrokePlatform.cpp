@@ -7,17 +7,20 @@ namespace {
 
 class CQueueSync : public IQueueSync {
 public:
-    CQueueSync() : m_Event(false) {}
-    bool Valid() const { return m_Event.Valid() && m_Mutex.Valid(); }
+    CQueueSync() : m_Event(false), m_PausesEnded(true) {}
+    bool Valid() const { return m_Event.Valid() && m_Mutex.Valid() && m_PausesEnded.Valid(); }
 
     bool Lock() override { return m_Mutex.Lock(); }
     void Unlock() override { m_Mutex.Unlock(); }
     void Signal() override { m_Event.Set(); }
     bool Wait() override { return m_Event.Wait(INFINITE); }
+    void Pause(unsigned milliseconds) override { m_PausesEnded.Wait(milliseconds); }
+    void EndPauses() override { m_PausesEnded.Set(); }
 
 private:
-    CEvent m_Event;  // automatic reset, not signalled
-    CMutex m_Mutex;  // not owned
+    CEvent m_Event;        // automatic reset, not signalled
+    CMutex m_Mutex;        // not owned
+    CEvent m_PausesEnded;  // manual reset: once set, every pause ends at once
 };
 
 class CWorkerThread : public IWorkerThread {
@@ -36,8 +39,6 @@ uint16_t CWin32KeyboardLayout::KeyForCharacter(char c) const { return static_cas
 uint32_t CWin32KeyboardLayout::ScanCode(uint8_t vk) const { return ::MapVirtualKeyA(vk, 0); }
 
 int16_t CWin32KeyboardLayout::KeyState(uint8_t vk) const { return ::GetKeyState(vk); }
-
-void CWin32Clock::Sleep(unsigned milliseconds) { ::Sleep(milliseconds); }
 
 std::unique_ptr<IQueueSync> CWin32KeystrokePlatform::CreateQueueSync() {
     auto sync = std::make_unique<CQueueSync>();

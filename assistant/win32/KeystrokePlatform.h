@@ -1,5 +1,5 @@
-// The keystroke sender on Windows: the keyboard layout and lock states of this computer, Sleep, and the kernel's
-// auto-reset event, mutex and thread behind the worker.
+// The keystroke sender on Windows: the keyboard layout and lock states of this computer, and the kernel's events,
+// mutex and thread behind the worker and its pauses.
 #pragma once
 
 #include "assistant/KeystrokeSender.h"
@@ -11,19 +11,12 @@ public:
     int16_t KeyState(uint8_t vk) const override;      // GetKeyState
 };
 
-class CWin32Clock : public IClock {
-public:
-    void Sleep(unsigned milliseconds) override;
-};
-
 class CWin32KeystrokePlatform : public IKeystrokePlatform {
 public:
     const IKeyboardLayout& Layout() const override { return m_Layout; }
-    IClock& Clock() override { return m_Clock; }
     std::unique_ptr<IQueueSync> CreateQueueSync() override;
     std::unique_ptr<IWorkerThread> StartThread(std::function<void()> body) override;
 
 private:
     CWin32KeyboardLayout m_Layout;
-    CWin32Clock m_Clock;
 };

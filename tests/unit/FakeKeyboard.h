@@ -1,5 +1,6 @@
 // Fakes of the keyboard side of the platform: a small US-like layout with lock states, a clock that only moves when
-// slept on, a recording key injector (the hook library's keybd_event), and the worker's platform on std::thread.
+// slept on, a recording key injector (the hook library's keybd_event), and the worker's platform on std::thread
+// (whose pauses take real time).
 #pragma once
 
 #include <algorithm>
@@ -143,7 +144,7 @@ private:
     std::vector<SentKey> m_Keys;
 };
 
-// The queue's mutex and auto-reset event on the standard library.
+// The queue's mutex, auto-reset event and pauses on the standard library; pauses take real time.
 class StdQueueSync : public IQueueSync {
 public:
     bool Lock() override {
@@ -162,12 +163,31 @@ public:
         m_bSignalled = false;  // automatic reset
         return true;
     }
+    void Pause(unsigned milliseconds) override {
+        std::unique_lock<std::mutex> lock(m_EventMutex);
+        ++pauses;
+        m_Event.notify_all();
+        m_Event.wait_for(lock, std::chrono::milliseconds(milliseconds), [&] { return m_bPausesEnded; });
+    }
+    void EndPauses() override {
+        std::lock_guard<std::mutex> lock(m_EventMutex);
+        m_bPausesEnded = true;
+        m_Event.notify_all();
+    }
+    // Waits (at most two seconds) until count pauses have begun.
+    bool WaitForPauses(int count) {
+        std::unique_lock<std::mutex> lock(m_EventMutex);
+        return m_Event.wait_for(lock, std::chrono::seconds(2), [&] { return pauses >= count; });
+    }
+
+    int pauses = 0;  // guarded by the event's mutex
 
 private:
     std::mutex m_Mutex;
     std::mutex m_EventMutex;
     std::condition_variable m_Event;
     bool m_bSignalled = false;
+    bool m_bPausesEnded = false;
 };
 
 class StdWorkerThread : public IWorkerThread {
@@ -189,11 +209,12 @@ private:
 class FakeKeystrokePlatform : public IKeystrokePlatform {
 public:
     const IKeyboardLayout& Layout() const override { return layout; }
-    IClock& Clock() override { return clock; }
     std::unique_ptr<IQueueSync> CreateQueueSync() override {
         if (!syncAvailable)
             return nullptr;
-        return std::make_unique<StdQueueSync>();
+        auto made = std::make_unique<StdQueueSync>();
+        sync = made.get();
+        return made;
     }
     std::unique_ptr<IWorkerThread> StartThread(std::function<void()> body) override {
         ++threadsStarted;
@@ -201,8 +222,8 @@ public:
     }
 
     FakeLayout layout;
-    FakeClock clock;
     bool syncAvailable = true;
+    StdQueueSync* sync = nullptr;  // the last one made, owned by the assistant
     int threadsStarted = 0;
 };
 

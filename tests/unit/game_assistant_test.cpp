@@ -3,6 +3,7 @@
 // are in in_game_console_test.cpp.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -165,18 +166,28 @@ TEST_F(GameAssistantTest, TextsQueuedTogetherPlayOneAfterTheOther) {
     EXPECT_EQ(Keys(2 * 400 + 2 + 9), expected);
 }
 
-TEST(KeystrokeWorker, EndsWithoutAQueueOrWhenStopped) {
-    FakeLayout layout;
-    FakeClock clock;
-    FakeKeyRelay relay;
-    const KeyboardOutput output{layout, relay, clock};
-    EXPECT_EQ(KeystrokeWorker(nullptr, output), 1);
+TEST_F(GameAssistantTest, ShutdownInsideALongDelayEndsItAndTypesNothingMore) {
+    ASSERT_EQ(assistant.Start(), 0);
+    ASSERT_TRUE(assistant.SendKeys("<CTRL_LOCK>x<DELAY 10000>a<CTRL_UNLOCK>"));
+    ASSERT_TRUE(platform.sync->WaitForPauses(1));
+    const auto start = std::chrono::steady_clock::now();
+    assistant.Shutdown();
+    const auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(waited).count(), 2000) << "the delay ended";
+    // The locked CTRL is released as the text's end would have; the rest of the text is not typed.
+    EXPECT_EQ(Describe(relay.Keys()), "+11 +58 -58 " + kClosing);
+}
 
+TEST(KeystrokeWorker, EndsWithoutAQueueOrWhenStopped) {
+    EXPECT_EQ(KeystrokeWorker(nullptr), 1);
+
+    FakeLayout layout;
+    FakeKeyRelay relay;
     StdQueueSync sync;
-    CKeyQueue queue(sync);
+    CKeyQueue queue(sync, layout, relay);
     queue.Push("x");
     queue.Stop();
     // Texts taken together with the stop are not played: the worker ends.
-    EXPECT_EQ(KeystrokeWorker(&queue, output), 0);
+    EXPECT_EQ(KeystrokeWorker(&queue), 0);
     EXPECT_EQ(Describe(relay.Keys()), "");
 }
