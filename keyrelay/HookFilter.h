@@ -63,3 +63,13 @@ inline HookDecision FilterHookMessage(int32_t mode, const volatile uint8_t* watc
     const uint32_t report = ClassifyHookMessage(mode, watchedKeys, message, wParam);
     return HookDecision{consoleKey, report, consoleKey || report != 0};
 }
+
+// The two steps of one report to the main program: the record is copied over (the game's thread waits for it, with a
+// time-out), then the main program is told to handle what it has queued. The notify goes whatever the copy's outcome:
+// a copy that timed out is not cancelled and may still be queued late, and its record must not wait for the next
+// key's notify; a notify that finds nothing queued costs nothing.
+template <class Channel>
+void SendReport(Channel& channel, const HookEvent& record) {
+    (void)channel.Copy(record);
+    channel.Notify();
+}

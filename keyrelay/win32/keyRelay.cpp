@@ -29,18 +29,23 @@ volatile SharedHookState& Shared() { return g_SharedState; }
 
 HWND NotifyWindow() { return reinterpret_cast<HWND>(static_cast<uintptr_t>(Shared().notifyWindow)); }
 
+// The main window's end of the reports.
+struct NotifyChannel {
+    HWND window;
+    bool Copy(const HookEvent& record) const {
+        COPYDATASTRUCT data = {0, sizeof(record), const_cast<HookEvent*>(&record)};
+        DWORD_PTR result = 0;
+        // The record is copied into the main program during the send; a failed send is not retried.
+        return ::SendMessageTimeoutA(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG,
+                                     kReportTimeout, &result) != 0;
+    }
+    void Notify() const { ::SendNotifyMessageA(window, KEYRELAY_NOTIFY_MESSAGE, 0, 0); }
+};
+
 void Report(uint32_t event, WPARAM wParam, LPARAM lParam) {
-    HWND notify = NotifyWindow();
-    if (!notify)
-        return;
-    HookEvent record = {event, static_cast<uint32_t>(wParam), static_cast<uint32_t>(lParam)};
-    COPYDATASTRUCT data = {0, sizeof(record), &record};
-    DWORD_PTR result = 0;
-    // The record is copied into the main program during the send; a failed send is not retried.
-    if (!::SendMessageTimeoutA(notify, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG,
-                               kReportTimeout, &result))
-        return;
-    ::SendNotifyMessageA(notify, KEYRELAY_NOTIFY_MESSAGE, 0, 0);
+    NotifyChannel channel{NotifyWindow()};
+    if (channel.window)
+        SendReport(channel, HookEvent{event, static_cast<uint32_t>(wParam), static_cast<uint32_t>(lParam)});
 }
 
 // The game window of this process. A process into which the library came before its game window existed (the

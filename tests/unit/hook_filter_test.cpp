@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 
 #include "keyrelay/HookFilter.h"
 
@@ -80,4 +81,21 @@ TEST(HookFilter, KeyboardMessagesForTheWindowLookUp) {
     EXPECT_FALSE(IsKeyboardMessage(0x0F));   // WM_PAINT
     EXPECT_FALSE(IsKeyboardMessage(0x200));  // WM_MOUSEMOVE
     EXPECT_FALSE(IsKeyboardMessage(0x10A));
+}
+
+TEST(HookFilter, AReportNotifiesWhateverBecameOfItsCopy) {
+    struct Channel {
+        bool Copy(const HookEvent& record) {
+            steps += "copy " + std::to_string(record.event) + ";";
+            return copied;
+        }
+        void Notify() { steps += "notify;"; }
+        bool copied;
+        std::string steps;
+    };
+    for (const bool copied : {true, false}) {
+        Channel channel{copied, ""};
+        SendReport(channel, HookEvent{HOOK_KEY_DOWN, 0x74, 1});
+        EXPECT_EQ(channel.steps, "copy 30;notify;") << "copy " << (copied ? "taken" : "timed out");
+    }
 }
