@@ -33,7 +33,9 @@ public:
     virtual void Flush() = 0;
 };
 
-enum class OverlayBeep { Default, Exclamation };
+// The sounds of the in-game console, by the platform's beep type: the default beep (MB_OK) and the exclamation
+// (MB_ICONEXCLAMATION). 0xFFFFFFFF would be the simple beep of the speaker, which is not one of them.
+enum class OverlayBeep : uint32_t { Default = 0x00, Exclamation = 0x30 };
 
 class IOverlayPlatform {
 public:

@@ -4,6 +4,9 @@
 #include <vector>
 
 static_assert(OVERLAY_WHITE == RGB(255, 255, 255) && OVERLAY_BLACK == RGB(0, 0, 0), "colours are COLORREFs");
+static_assert(static_cast<UINT>(OverlayBeep::Default) == MB_OK &&
+                  static_cast<UINT>(OverlayBeep::Exclamation) == MB_ICONEXCLAMATION,
+              "beeps are MessageBeep types");
 
 namespace {
 
@@ -47,7 +50,7 @@ void CGdiOverlay::Invalidate(uintptr_t window, const OverlayRect& area) {
 }
 
 void CGdiOverlay::Beep(OverlayBeep sound) {
-    ::MessageBeep(sound == OverlayBeep::Exclamation ? MB_ICONEXCLAMATION : 0xFFFFFFFF);
+    ::MessageBeep(static_cast<UINT>(sound));
 }
 
 void CGdiOverlay::SelectWhiteBrushAndPen() {

@@ -49,7 +49,11 @@ public:
         lastInvalidated = window;
         lastArea = area;
     }
-    void Beep(OverlayBeep sound) override { beeps += sound == OverlayBeep::Exclamation ? "!" : "."; }
+    // By the platform's beep type, so that a wrong sound shows.
+    void Beep(OverlayBeep sound) override {
+        const uint32_t type = static_cast<uint32_t>(sound);
+        beeps += type == 0x00 ? "." : type == 0x30 ? "!" : "?";
+    }
 
     bool fontsAvailable = true;
     int fontsDeleted = 0;
@@ -58,7 +62,7 @@ public:
     int invalidations = 0;
     uintptr_t lastInvalidated = 0;
     OverlayRect lastArea{};
-    std::string beeps;  // "." default, "!" exclamation
+    std::string beeps;  // "." the default beep (MB_OK), "!" the exclamation, "?" any other sound
     RecordingCanvas canvas;
 };
 
