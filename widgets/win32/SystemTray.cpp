@@ -107,6 +107,7 @@ bool CSystemTray::Create(const TrayIconParams& params) {
         m_Data.dwStateMask = NIS_HIDDEN;
     }
     m_CreationFlags = m_Data.uFlags;
+    DefaultCommand();
 
     bool added = true;
     m_bHidden = hidden;
@@ -157,15 +158,12 @@ LRESULT CSystemTray::OnTrayMessage(WPARAM id, LPARAM mouseMessage) {
     HWND target = TargetWindow();
     if (id != m_Data.uID || !target)
         return 0;
-
-    CMenuHandle menu(::LoadMenuA(ModuleInstance(), MAKEINTRESOURCEA(m_Data.uID)));
-    if (!menu)
-        return 0;
-    HMENU popup = ::GetSubMenu(menu.Get(), 0);
-    if (!popup)
-        return 0;
-
+    // Every mouse move over the icon comes here too: the menu is loaded only when it is shown.
     if (LOWORD(mouseMessage) == WM_RBUTTONUP) {
+        CMenuHandle menu(::LoadMenuA(ModuleInstance(), MAKEINTRESOURCEA(m_Data.uID)));
+        HMENU popup = menu ? ::GetSubMenu(menu.Get(), 0) : nullptr;
+        if (!popup)
+            return 0;
         ::SetMenuDefaultItem(popup, m_DefaultItem, m_bDefaultByPosition ? TRUE : FALSE);
         POINT cursor{};
         ::GetCursorPos(&cursor);
@@ -177,12 +175,24 @@ LRESULT CSystemTray::OnTrayMessage(WPARAM id, LPARAM mouseMessage) {
     }
     if (LOWORD(mouseMessage) == WM_LBUTTONDBLCLK) {
         ::SetForegroundWindow(target);
-        const UINT command =
-            m_bDefaultByPosition ? ::GetMenuItemID(popup, static_cast<int>(m_DefaultItem)) : m_DefaultItem;
-        ::SendMessageA(target, WM_COMMAND, command, 0);
+        if (const UINT command = DefaultCommand())
+            ::SendMessageA(target, WM_COMMAND, command, 0);
         return 1;
     }
     return 0;
+}
+
+UINT CSystemTray::DefaultCommand() {
+    if (!m_bDefaultByPosition)
+        return m_DefaultItem;
+    // Learnt from the menu once (at creation), so that a double click does not depend on loading it again.
+    if (m_DefaultCommand == 0) {
+        CMenuHandle menu(::LoadMenuA(ModuleInstance(), MAKEINTRESOURCEA(m_Data.uID)));
+        HMENU popup = menu ? ::GetSubMenu(menu.Get(), 0) : nullptr;
+        const UINT command = popup ? ::GetMenuItemID(popup, static_cast<int>(m_DefaultItem)) : 0;
+        m_DefaultCommand = command == static_cast<UINT>(-1) ? 0 : command;
+    }
+    return m_DefaultCommand;
 }
 
 bool CSystemTray::MinimiseAnimationOn() {

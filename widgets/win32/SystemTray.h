@@ -72,6 +72,8 @@ public:
 private:
     static bool RegisterWindowClass();
     HWND TargetWindow() const { return m_hTargetWnd ? m_hTargetWnd : m_hMainWnd; }
+    // The command of the menu's default item; 0 while it cannot be learnt.
+    UINT DefaultCommand();
     void EnsureHiddenOwner(HWND window);
     static bool MinimiseAnimationOn();
     static RECT FindTrayArea();
@@ -85,6 +87,7 @@ private:
     bool m_bRemoved = true;
     UINT m_DefaultItem = 0;
     bool m_bDefaultByPosition = true;
+    UINT m_DefaultCommand = 0;  // of the item at m_DefaultItem, once learnt from the menu
     HWND m_hTargetWnd = nullptr;
     HWND m_hMainWnd = nullptr;
     UINT m_TaskbarCreated = 0;
