@@ -11,6 +11,23 @@ bool IsLoopbackAddress(const std::string& dottedQuad) {
     return a == 127;
 }
 
+bool IsDottedQuad(const std::string& text) {
+    int parts = 0, digits = 0, value = 0;
+    for (const char c : text) {
+        if (c >= '0' && c <= '9') {
+            value = value * 10 + (c - '0');
+            if (++digits > 3 || value > 255)
+                return false;
+        } else if (c == '.' && digits > 0 && parts < 3) {
+            ++parts;
+            digits = value = 0;
+        } else {
+            return false;
+        }
+    }
+    return parts == 3 && digits > 0;
+}
+
 namespace {
 bool IsUsable(const std::string& address) {
     return !address.empty() && address != "0.0.0.0" && !IsLoopbackAddress(address);

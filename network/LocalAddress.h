@@ -14,3 +14,5 @@ std::string ChooseLocalAddress(const std::vector<std::string>& resolved, const s
 std::string ChooseLocalAddress(const std::vector<std::string>& resolved,
                                const std::function<std::vector<std::string>()>& interfaces);
 bool IsLoopbackAddress(const std::string& dottedQuad);
+// Four decimal numbers from 0 to 255 joined by dots, and nothing else.
+bool IsDottedQuad(const std::string& text);

@@ -46,4 +46,6 @@ public:
     virtual ~ISocketFactory() = default;
     // A new asynchronous UDP socket, or null when none can be made.
     virtual std::unique_ptr<CNotifySocket> CreateUdpSocket() = 0;
+    // The IPv4 address of a host name as dotted-quad text, as the platform's resolver answers; empty when it has none.
+    virtual std::string ResolveHost(const std::string& name) = 0;
 };

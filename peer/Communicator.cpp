@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "network/LocalAddress.h"
+
 namespace {
 
 constexpr const char* LIMITED_BROADCAST = "255.255.255.255";
@@ -55,9 +57,13 @@ void CCommunicator::SendText(const std::string& address, const std::string& text
     if (!socket)
         return;
     const bool toAll = address.empty();
+    // Anything but a dotted quad is a host name; one that the platform cannot resolve sends nothing. The callers do
+    // not look at the outcome.
+    const std::string to = toAll ? LIMITED_BROADCAST : IsDottedQuad(address) ? address : m_Factory.ResolveHost(address);
+    if (to.empty())
+        return;
     const PeerBytes datagram = BuildText(toAll ? PEER_TEXT_ALL : PEER_TEXT_PRIVATE, text);
-    // An address the socket layer cannot resolve sends nothing; the callers do not look at the outcome.
-    (void)socket->SendTo(datagram.data(), datagram.size(), toAll ? LIMITED_BROADCAST : address, PEER_PORT);
+    (void)socket->SendTo(datagram.data(), datagram.size(), to, PEER_PORT);
 }
 
 void CCommunicator::SendPresence(const std::string& address) {

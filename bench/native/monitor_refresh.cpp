@@ -57,6 +57,7 @@ public:
         live = s.get();
         return s;
     }
+    std::string ResolveHost(const std::string&) override { return std::string(); }
     const std::vector<Arrival>* feed = nullptr;
     size_t next = 0;
     QueueSocket* live = nullptr;

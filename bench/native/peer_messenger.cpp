@@ -72,6 +72,7 @@ public:
         live = s.get();
         return s;
     }
+    std::string ResolveHost(const std::string&) override { return std::string(); }
     std::vector<Arrival> queue;
     QueueSocket* live = nullptr;
 };

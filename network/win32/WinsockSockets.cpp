@@ -114,6 +114,15 @@ std::unique_ptr<CNotifySocket> CWinsockFactory::CreateUdpSocket() {
     return socket;
 }
 
+std::string CWinsockFactory::ResolveHost(const std::string& name) {
+    const hostent* host = name.empty() ? nullptr : ::gethostbyname(name.c_str());
+    if (!host || host->h_addrtype != AF_INET || host->h_length != 4 || !host->h_addr_list || !host->h_addr_list[0])
+        return std::string();
+    in_addr address{};
+    std::memcpy(&address, host->h_addr_list[0], sizeof(address));
+    return ::inet_ntoa(address);
+}
+
 void CWinsockFactory::OnSocketNotify(SOCKET handle, LPARAM event) {
     if (WSAGETSELECTEVENT(event) != FD_READ)
         return;

@@ -43,6 +43,7 @@ public:
     CWinsockFactory& operator=(const CWinsockFactory&) = delete;
 
     std::unique_ptr<CNotifySocket> CreateUdpSocket() override;
+    std::string ResolveHost(const std::string& name) override;
 
     static constexpr const char* kFaultName = "socket notifications";
     LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

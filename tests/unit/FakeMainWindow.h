@@ -74,6 +74,10 @@ class LanSocket;
 class FakeLan : public ISocketFactory {
 public:
     std::unique_ptr<CNotifySocket> CreateUdpSocket() override;
+    std::string ResolveHost(const std::string& name) override {
+        const auto found = hostNames.find(name);
+        return found != hostNames.end() ? found->second : std::string();
+    }
     // A datagram from `from` arrives at the socket bound to port, now; dropped when no socket is bound there.
     void Deliver(const Bytes& bytes, const std::string& from, uint16_t port = GAME_SEARCH_PORT);
     // A receive that fails in the socket layer.
@@ -102,6 +106,7 @@ public:
     std::string boundTo;       // the last successful or failed bind, "address:port"
     std::vector<std::string> options;
     std::vector<SentDatagram> sent;
+    std::map<std::string, std::string> hostNames;  // what the resolver knows
     std::map<uint16_t, LanSocket*> bound;
 
 private:

@@ -134,14 +134,19 @@ TEST_F(CommunicatorTest, ThePresenceCarriesTheGameStateAndSettingsOfTheMoment) {
 }
 
 TEST_F(CommunicatorTest, TextsGoToEverybodyOrToOneAddress) {
+    lan.hostNames["annika-pc"] = "10.77.0.9";
     communicator.SendText("", "hello");
     communicator.SendText("10.77.0.7", "psst");
-    ASSERT_EQ(lan.sent.size(), 2u);
+    communicator.SendText("annika-pc", "by name");
+    communicator.SendText("nobody-pc", "lost");  // no such host: nothing is sent
+    ASSERT_EQ(lan.sent.size(), 3u);
     EXPECT_EQ(lan.sent[0].address, "255.255.255.255");
     EXPECT_EQ(lan.sent[0].bytes, PeerTextBytes(PEER_TEXT_ALL, "hello"));
     EXPECT_EQ(lan.sent[1].address, "10.77.0.7");
     EXPECT_EQ(lan.sent[1].port, PEER_PORT);
     EXPECT_EQ(lan.sent[1].bytes, PeerTextBytes(PEER_TEXT_PRIVATE, "psst"));
+    EXPECT_EQ(lan.sent[2].address, "10.77.0.9");
+    EXPECT_EQ(lan.sent[2].bytes, PeerTextBytes(PEER_TEXT_PRIVATE, "by name"));
 }
 
 TEST_F(CommunicatorTest, AFailedQueryIsReportedAFailedAnswerIsNot) {

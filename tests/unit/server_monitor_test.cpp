@@ -48,6 +48,7 @@ public:
         live = s.get();
         return s;
     }
+    std::string ResolveHost(const std::string&) override { return std::string(); }
 
     // A datagram arrives on the open socket: queued, then the socket's notification.
     void Deliver(const Bytes& bytes, const std::string& from) {
