@@ -42,6 +42,40 @@ bool CIconButton::Attach(HWND button, int iconId) {
     return true;
 }
 
+namespace {
+
+// A check box drawn with the visual style of the version-6 common controls takes its text colour from the theme,
+// whatever WM_CTLCOLORSTATIC sets, and paints it over the brush answered there: black on black. Without its visual
+// style it is drawn the classic way, which takes both colours from WM_CTLCOLORSTATIC, on themed and classic
+// desktops alike. The theme library is looked up at run time: where it is missing every control is drawn the
+// classic way anyway.
+void DrawWithoutVisualStyle(HWND control) {
+    using SetWindowThemeFunction = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
+    HMODULE library = ::GetModuleHandleA("uxtheme.dll");
+    if (!library)
+        library = ::LoadLibraryA("uxtheme.dll");
+    if (!library)
+        return;
+    const auto setTheme = reinterpret_cast<SetWindowThemeFunction>(
+        reinterpret_cast<void*>(::GetProcAddress(library, "SetWindowTheme")));
+    if (setTheme)
+        setTheme(control, L"", L"");  // empty names match no theme class
+}
+
+bool IsButton(HWND control) {
+    char className[16] = {};
+    ::GetClassNameA(control, className, sizeof(className));
+    return ::lstrcmpiA(className, "Button") == 0;
+}
+
+}  // namespace
+
+void CCaptionLabels::Add(HWND label) {
+    if (label && IsButton(label))
+        DrawWithoutVisualStyle(label);
+    m_Labels.push_back(label);
+}
+
 HBRUSH CCaptionLabels::OnCtlColor(HDC dc, HWND control) const {
     if (std::find(m_Labels.begin(), m_Labels.end(), control) == m_Labels.end())
         return nullptr;

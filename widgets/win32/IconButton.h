@@ -34,7 +34,8 @@ private:
 // Static captions drawn as white text on a black band (the dialog forwards WM_CTLCOLORSTATIC).
 class CCaptionLabels {
 public:
-    void Add(HWND label) { m_Labels.push_back(label); }
+    // A check box among them is drawn without its visual style: see the .cpp.
+    void Add(HWND label);
     // The brush to return for WM_CTLCOLORSTATIC, or null when the control is not one of the labels.
     HBRUSH OnCtlColor(HDC dc, HWND control) const;
 
