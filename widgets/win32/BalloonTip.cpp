@@ -395,7 +395,9 @@ void CBalloonTip::OnLButtonDown(POINT cursor) {
 
 void CBalloonTip::OnLButtonUp(POINT cursor) {
     if (m_State & balloon::CloseButtonHeld) {
-        ::ReleaseCapture();
+        // The mouse was captured for the button; a balloon that closes on a click anywhere keeps it for that.
+        if (!(m_Options & (BalloonCloseOnClick | BalloonCloseOnRightClick)))
+            ::ReleaseCapture();
         const bool on = OnCloseButton(cursor);
         SetCloseLook(balloon::CloseButtonLook(false, on));
         if (on)
