@@ -38,9 +38,7 @@ std::string Upper(std::string text) {
 }  // namespace
 
 CGameAssistant::CGameAssistant(IModuleHost& host, const AssistantPlatform& platform)
-    : m_Host(host),
-      m_Platform(platform),
-      m_KeyNames(MakeKeyNames()) {
+    : m_Host(host), m_Platform(platform), m_KeyNames(MakeKeyNames()) {
     m_Platform.hookReports.Connect(this);
 }
 
@@ -54,8 +52,7 @@ int CGameAssistant::Init() {
     m_pQueueSync = m_Platform.keystrokes.CreateQueueSync();
     if (m_pQueueSync) {
         // The queue is the worker's only way to the layout and the hook library: see Shutdown.
-        m_pKeyQueue =
-            std::make_unique<CKeyQueue>(*m_pQueueSync, m_Platform.keystrokes.Layout(), m_Platform.keyRelay);
+        m_pKeyQueue = std::make_unique<CKeyQueue>(*m_pQueueSync, m_Platform.keystrokes.Layout(), m_Platform.keyRelay);
         CKeyQueue* queue = m_pKeyQueue.get();
         m_pWorker = m_Platform.keystrokes.StartThread([queue] { KeystrokeWorker(queue); });
     }

@@ -49,9 +49,7 @@ void CGdiOverlay::Invalidate(uintptr_t window, const OverlayRect& area) {
     ::InvalidateRect(reinterpret_cast<HWND>(window), &rect, TRUE);
 }
 
-void CGdiOverlay::Beep(OverlayBeep sound) {
-    ::MessageBeep(static_cast<UINT>(sound));
-}
+void CGdiOverlay::Beep(OverlayBeep sound) { ::MessageBeep(static_cast<UINT>(sound)); }
 
 void CGdiOverlay::SelectWhiteBrushAndPen() {
     ::SelectObject(m_hDC, ::GetStockObject(WHITE_BRUSH));

@@ -1,6 +1,7 @@
 // Balloon tips: size, quadrant, stem, screen clamping, fades and the mouse rules.
 #include <gtest/gtest.h>
 
+#include "tests/unit/TestNames.h"
 #include "widgets/BalloonGeometry.h"
 
 using namespace balloon;
@@ -55,12 +56,7 @@ INSTANTIATE_TEST_SUITE_P(
         PlaceCase{"top edge", {300, 0}, 1, {255, 0}, {45, 1}, {65, 21}, {45, 21}},
         PlaceCase{
             "the exact middle counts as right and lower", {512, 384}, 2, {357, 306}, {155, 78}, {135, 58}, {155, 58}}),
-    [](const ::testing::TestParamInfo<PlaceCase>& param) {
-        std::string name;
-        for (const char* c = param.param.what; *c; ++c)
-            name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
-        return name;
-    });
+    [](const ::testing::TestParamInfo<PlaceCase>& param) { return kvltest::RowName(param.param.what); });
 
 TEST(BalloonGeometry, TipTouchesTheAnchorWhenItCanMoveHorizontally) {
     for (int x : {0, 1, 100, 511, 512, 900, 1023}) {

@@ -5,6 +5,7 @@
 
 #include "config/BadWords.h"
 #include "config/ConfigRules.h"
+#include "tests/unit/TestNames.h"
 
 namespace {
 
@@ -51,7 +52,7 @@ INSTANTIATE_TEST_SUITE_P(
                       // Both occur; the one earlier in the table wins though it stands later in the name.
                       BadWordCase{"table order, not name order", kIdiot + "_" + kDurak, kDurak},
                       BadWordCase{"first occurrence of the entry", "dork-DORK", "dork"}),
-    [](const ::testing::TestParamInfo<BadWordCase>& param) { return "case" + std::to_string(param.index); });
+    [](const ::testing::TestParamInfo<BadWordCase>& param) { return kvltest::RowName(param.param.what); });
 
 TEST(BadWords, SearchUsesTheGivenLowerCase) {
     // A code page that lowers nothing: only names already in lower case match.
@@ -67,6 +68,7 @@ TEST(BadWords, LowerCaseOfWindows1251) {
 }
 
 struct NumberCase {
+    const char* what;
     const char* text;
     bool ok;
     uint32_t value;
@@ -82,12 +84,15 @@ TEST_P(NumberTest, WholeNumbers) {
 
 INSTANTIATE_TEST_SUITE_P(
     Config, NumberTest,
-    ::testing::Values(NumberCase{"15000", true, 15000}, NumberCase{"0", true, 0}, NumberCase{" 42 ", true, 42},
-                      NumberCase{"4294967295", true, 4294967295u}, NumberCase{"4294967296", false, 0},
-                      NumberCase{"99999999999", false, 0}, NumberCase{"", false, 0}, NumberCase{"   ", false, 0},
-                      NumberCase{"-5", false, 0}, NumberCase{"+5", false, 0}, NumberCase{"12a", false, 0},
-                      NumberCase{"1 2", false, 0}, NumberCase{"1.5", false, 0}),
-    [](const ::testing::TestParamInfo<NumberCase>& param) { return "case" + std::to_string(param.index); });
+    ::testing::Values(NumberCase{"digits", "15000", true, 15000}, NumberCase{"zero", "0", true, 0},
+                      NumberCase{"blanks around", " 42 ", true, 42},
+                      NumberCase{"largest 32-bit", "4294967295", true, 4294967295u},
+                      NumberCase{"one past 32 bits", "4294967296", false, 0},
+                      NumberCase{"far too large", "99999999999", false, 0}, NumberCase{"empty", "", false, 0},
+                      NumberCase{"blanks only", "   ", false, 0}, NumberCase{"minus sign", "-5", false, 0},
+                      NumberCase{"plus sign", "+5", false, 0}, NumberCase{"trailing letter", "12a", false, 0},
+                      NumberCase{"blank inside", "1 2", false, 0}, NumberCase{"fraction", "1.5", false, 0}),
+    [](const ::testing::TestParamInfo<NumberCase>& param) { return kvltest::RowName(param.param.what); });
 
 class FakeFiles : public IFileProbe {
 public:

@@ -8,6 +8,7 @@
 
 #include "peer/PeerDatagrams.h"
 #include "tests/unit/PeerDatagramBuilder.h"
+#include "tests/unit/TestNames.h"
 
 using namespace kvltest;
 
@@ -72,13 +73,7 @@ INSTANTIATE_TEST_SUITE_P(
                       PresenceCase{"long texts", std::string(300, 'N'), std::string(300, 'S'), 0xFFFFFFFFu,
                                    std::string(31, 'N'), std::string(63, 'S')},
                       PresenceCase{"high-bit bytes", "\x99\xE9t\xE9", "\xFF", 1, "\x99\xE9t\xE9", "\xFF"}),
-    [](const ::testing::TestParamInfo<PresenceCase>& param) {
-        std::string name = param.param.label;
-        for (char& ch : name)
-            if (!isalnum(static_cast<unsigned char>(ch)))
-                ch = '_';
-        return name;
-    });
+    [](const ::testing::TestParamInfo<PresenceCase>& param) { return kvltest::RowName(param.param.label); });
 
 TEST(PeerDatagrams, TextsAreTheirLengthPlusForty) {
     struct {

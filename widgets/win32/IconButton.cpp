@@ -56,8 +56,8 @@ void DrawWithoutVisualStyle(HWND control) {
         library = ::LoadLibraryA("uxtheme.dll");
     if (!library)
         return;
-    const auto setTheme = reinterpret_cast<SetWindowThemeFunction>(
-        reinterpret_cast<void*>(::GetProcAddress(library, "SetWindowTheme")));
+    const auto setTheme =
+        reinterpret_cast<SetWindowThemeFunction>(reinterpret_cast<void*>(::GetProcAddress(library, "SetWindowTheme")));
     if (setTheme)
         setTheme(control, L"", L"");  // empty names match no theme class
 }
