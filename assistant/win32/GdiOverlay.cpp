@@ -64,9 +64,28 @@ void CGdiOverlay::SelectFont(OverlayFont font) {
         ::SelectObject(m_hDC, handle.Get());
 }
 
+// How many characters of a text written at x can show in the context's visible area with its font selected: all of
+// them, unless the font has a fixed pitch, whose cells tell where the area ends. The characters past that edge
+// change no pixel, but drawing them costs as much as drawing the visible ones: an input line of thousands of
+// characters made every frame slower by its whole length.
+int CGdiOverlay::ShownLength(int x, int length) const {
+    constexpr int kAlwaysDrawn = 64;
+    if (length <= kAlwaysDrawn)
+        return length;
+    TEXTMETRICA metrics{};
+    RECT visible{};
+    // TMPF_FIXED_PITCH set means a variable pitch.
+    if (!::GetTextMetricsA(m_hDC, &metrics) || (metrics.tmPitchAndFamily & TMPF_FIXED_PITCH) ||
+        metrics.tmAveCharWidth <= 0 || ::GetClipBox(m_hDC, &visible) == ERROR)
+        return length;
+    // The cell that crosses the edge, and one more for a glyph that overhangs its cell.
+    const int cells = (visible.right - x) / metrics.tmAveCharWidth + 2;
+    return cells <= 0 ? 0 : cells < length ? cells : length;
+}
+
 void CGdiOverlay::WriteText(int x, int y, const std::string& text, uint32_t colour) {
     ::SetTextColor(m_hDC, colour);
-    ::TextOutA(m_hDC, x, y, text.data(), static_cast<int>(text.size()));
+    ::TextOutA(m_hDC, x, y, text.data(), ShownLength(x, static_cast<int>(text.size())));
 }
 
 void CGdiOverlay::DrawLines(const OverlayPoint* points, size_t count) {

@@ -30,6 +30,7 @@ private:
     void WriteText(int x, int y, const std::string& text, uint32_t colour) override;
     void DrawLines(const OverlayPoint* points, size_t count) override;
     void Flush() override;
+    int ShownLength(int x, int length) const;
 
     CFontHandle m_ConsoleFont;
     CFontHandle m_TitleFont;
