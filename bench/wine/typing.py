@@ -32,7 +32,7 @@ def key_times(game, since):
 
 def timed_command(kvl, game, line, count):
     """(seconds to the first key message, seconds to the last) of one command typing `count` key messages."""
-    game.settle(0.3)
+    game.press()  # what is left of earlier keys
     t0 = time.time()
     kvl.command(line)
     deadline = time.time() + 30
@@ -45,7 +45,7 @@ def timed_command(kvl, game, line, count):
 
 
 def timed_baseline(host, game, calls):
-    game.settle(0.3)
+    game.press()  # what is left of earlier keys
     probe = host.wine_popen([H.exe("keyprobe.exe"), "keys", "--wait"] + ["%x,%s,%x" % c for c in calls],
                             stdin=subprocess.PIPE, stdout=subprocess.PIPE, log_name="keyprobe")
     try:
@@ -73,7 +73,7 @@ def main():
         kvl = host.start_kvl()
         kvl.wait_ready(60)
         game = host.fake_game("--foreground")
-        time.sleep(0.5)
+        game.press()  # in front, taking keys
         calls = calls_for(TEXT)
         single = [(0x41, "m", 1), (0x41, "m", 3), (0x11, "0", 3), (0x12, "0", 3), (0x10, "0", 3)]
         first, first_base, last, last_base = [], [], [], []

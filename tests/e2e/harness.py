@@ -913,7 +913,12 @@ class FakeLan:
 
 class FakeGame:
     """fakegame.exe in a host's prefix: a window of class "SWarClass" captioned "Brood War" that reports the keyboard
-    messages it gets ("key down VK LPARAM", "char CODE LPARAM", hexadecimal)."""
+    messages it gets ("key down VK LPARAM", "char CODE LPARAM", hexadecimal).
+
+    Keys are pressed with press(): after them comes a marker key, and the lines up to the marker are what the game got
+    from those keys; a test never waits a fixed time for keys to arrive or for keys not to arrive."""
+
+    MARKER_VK = 0x87  # F24: the program cannot bind it, and it types no character
 
     def __init__(self, host, *options):
         self.host = host
@@ -952,15 +957,43 @@ class FakeGame:
             except queue.Empty:
                 return out
 
-    def settle(self, quiet=1.0, timeout=20):
-        """The lines reported until none came for `quiet` seconds (at most `timeout` seconds in all)."""
+    def press(self, *calls, timeout=30):
+        """Sends keybd_event calls ("VK,SCAN,FLAGS" as keyprobe takes them) once the game is the foreground window,
+        then the marker key; every line the game reported after the lines left from before and up to the marker (its
+        own lines left out). press() alone tells what reached the game since the last look."""
+        marker = ["%x,m,0" % self.MARKER_VK, "%x,m,2" % self.MARKER_VK]
+        self.host.keyprobe("keys", "--game", *(list(calls) + marker))
         out = []
         deadline = time.time() + timeout
-        while time.time() < deadline:
+        while True:
+            left = deadline - time.time()
             try:
-                out.append(self.lines.get(timeout=quiet))
+                line = self.lines.get(timeout=max(left, 0.01))
             except queue.Empty:
-                break
+                if left <= 0:
+                    raise TimeoutError("fakegame: the marker key never arrived; before it: %r" % out)
+                continue
+            f = line.split()
+            if len(f) == 4 and f[0] == "key" and int(f[2], 16) == self.MARKER_VK:
+                if f[1] == "up":
+                    return out
+                continue
+            out.append(line)
+
+    def wait_keys(self, count, timeout=30):
+        """The lines reported until `count` key messages have arrived (characters included, in their places)."""
+        out, keys = [], 0
+        deadline = time.time() + timeout
+        while keys < count:
+            left = deadline - time.time()
+            if left <= 0:
+                raise TimeoutError("fakegame: %d of %d key messages arrived: %r" % (keys, count, out))
+            try:
+                line = self.lines.get(timeout=left)
+            except queue.Empty:
+                continue
+            out.append(line)
+            keys += line.startswith("key ")
         return out
 
     def close(self):

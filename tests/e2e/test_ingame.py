@@ -26,6 +26,18 @@ def keys_of(lines, kind):
     return [int(f[2], 16) for f in (line.split() for line in lines) if len(f) == 4 and f[0] == "key" and f[1] == kind]
 
 
+def wait_for(what, check, timeout=10):
+    """check()'s first true answer within the time; the test fails with `what` otherwise."""
+    deadline = time.time() + timeout
+    while True:
+        answer = check()
+        if answer:
+            return answer
+        if time.time() > deadline:
+            raise AssertionError("%s: not within %s s (last answer %r)" % (what, timeout, answer))
+        time.sleep(0.05)
+
+
 def read_line(proc, timeout=10):
     """One line of a process's output, or b"" when none comes in time."""
     import select
@@ -46,45 +58,46 @@ class InGameTests(unittest.TestCase):
         cls.kvl = cls.host.start_kvl()
         cls.kvl.wait_ready(60)
         cls.game = cls.host.fake_game("--foreground")
-        time.sleep(0.5)
-        cls.game.settle(0.5)
+        cls.game.press()  # in front and taking keys
         os.makedirs(SHOTS, exist_ok=True)
 
     @classmethod
     def tearDownClass(cls):
         cls.h.close()
 
-    def keys(self, *calls):
-        self.host.keyprobe("keys", *calls)
-
     def mode(self):
         state = dict(line.split(" ", 1) for line in self.host.keyprobe("shared") if " " in line)
         return int(state["mode"])
 
-    def wait_pane(self, text, timeout=5):
-        deadline = time.time() + timeout
-        while time.time() < deadline:
-            pane = self.kvl.pane()
-            if text in pane:
-                return pane
-            time.sleep(0.1)
-        self.fail("%r never appeared in the pane: %r" % (text, self.kvl.pane()[-300:]))
+    def wait_mode(self, mode, what, timeout=10):
+        """The hook's key mode as the program sets it once it has handled what came before."""
+        wait_for(what, lambda: self.mode() == mode, timeout)
 
-    def shot(self, name):
+    def wait_pane(self, text, timeout=10):
+        return wait_for("%r in the pane" % text, lambda: (lambda pane: pane if text in pane else None)(self.kvl.pane()),
+                        timeout)
+
+    def shot(self, name, shows=lambda picture: True, timeout=10):
+        """The game window as the screen shows it, once `shows` holds for the picture."""
         bmp = os.path.join(self.h.workdir, name + ".bmp")
-        self.host.keyprobe("shot", H.win_path(bmp))
-        picture = H.Picture(bmp)
+
+        def take():
+            self.host.keyprobe("shot", H.win_path(bmp))
+            picture = H.Picture(bmp)
+            return picture if shows(picture) else None
+        picture = wait_for("the picture %s" % name, take, timeout)
         picture.save_png(os.path.join(SHOTS, name + ".png"))
         return picture
 
     def test_1_bound_key_runs_its_command_and_never_reaches_the_game(self):
         self.assertEqual(self.kvl.command("/bind F5 /echo bound"), b"")
         self.assertEqual(self.kvl.command("/bind"), b"F5 -> /echo bound\r\n")
-        self.game.settle(0.3)
         before = self.kvl.pane().count(b"bound\r\n")
-        self.keys(*press(F5), *press(A))
-        seen = self.game.settle(1.0)
+        seen = self.game.press(*press(F5), *press(A))
         self.wait_pane(b"\r\nbound\r\n")
+        # Every report was sent before the marker reached the game, and the program takes reports before typed
+        # commands: a command's answer shows that no second "bound" is on its way.
+        self.assertEqual(self.kvl.command("/echo sync"), b"sync\r\n")
         self.assertEqual(self.kvl.pane().count(b"bound\r\n"), before + 1)
         self.assertNotIn(F5, keys_of(seen, "down") + keys_of(seen, "up"), seen)
         self.assertIn(A, keys_of(seen, "down"), "an unbound key goes on to the game")
@@ -93,39 +106,30 @@ class InGameTests(unittest.TestCase):
         self.assertEqual(self.kvl.command("/unbind all"), b"")
         self.assertEqual(self.kvl.command("/bind"), b"")
         pane = len(self.kvl.pane())
-        self.game.settle(0.3)
-        self.keys(*press(F5))
-        seen = self.game.settle(1.0)
+        seen = self.game.press(*press(F5))
         self.assertIn(F5, keys_of(seen, "down"), seen)
         self.assertEqual(self.kvl.pane()[pane:], b"")
 
     def test_3_console_opens_takes_the_typing_and_runs_the_line(self):
-        self.game.settle(0.3)
         closed = self.shot("ingame_closed")
-        self.keys(*press(CONSOLE_KEY))
-        time.sleep(0.5)
-        self.assertEqual(self.mode(), 1, "the hook sends the console characters now")
+        seen = self.game.press(*press(CONSOLE_KEY))
+        self.wait_mode(1, "the hook sends the console characters")
         self.host.keyprobe("type", "/echo typed")
-        time.sleep(0.5)
-        opened = self.shot("ingame_console")
-        seen = self.game.settle(0.5)
+        seen += self.game.press()
         self.assertEqual(chars_of(seen), [], "no character reached the game: %r" % seen)
         self.assertNotIn(CONSOLE_KEY, keys_of(seen, "down"))
 
         # The frame's bottom edge runs along y 204 from x 0 to 424; the input row "> /echo typed" sits at y 185.
         self.assertEqual(closed.count(WHITE, 0, 200, 420, 208), 0, "nothing drawn before the console opens")
+        opened = self.shot("ingame_console", lambda p: p.count(WHITE, 5, 185, 200, 202) > 40)
         self.assertGreater(opened.count(WHITE, 10, 204, 400, 205), 380, "the frame's lower edge")
-        self.assertGreater(opened.count(WHITE, 5, 185, 200, 202), 40, "the input row's text")
         self.assertEqual(opened.pixel(200, 100), BLACK, "the game's background elsewhere")
 
-        self.keys(*press(RETURN))
+        self.game.press(*press(RETURN))
         self.wait_pane(b"\r\ntyped\r\n")
-        self.keys(*press(CONSOLE_KEY))
-        time.sleep(0.5)
-        self.assertEqual(self.mode(), 2)
-        time.sleep(0.5)
-        gone = self.shot("ingame_closed_again")
-        self.assertEqual(gone.count(WHITE, 0, 0, gone.width, 240), 0, "the game has repainted the console and its frame")
+        self.game.press(*press(CONSOLE_KEY))
+        self.wait_mode(2, "the console closed")
+        self.shot("ingame_closed_again", lambda p: p.count(WHITE, 0, 0, p.width, 240) == 0)  # the game repainted it
 
     def test_4_hostile_reports(self):
         out = self.host.keyprobe("report", "63,74,0", "28,74,0", "size:4", "size:200", "null", "nodesc",
@@ -137,25 +141,18 @@ class InGameTests(unittest.TestCase):
         self.assertTrue(self.kvl.alive())
 
     def test_5_game_window_gone_while_the_console_is_open(self):
-        self.keys(*press(CONSOLE_KEY))
-        time.sleep(0.3)
-        self.assertEqual(self.mode(), 1)
+        self.game.press(*press(CONSOLE_KEY))
+        self.wait_mode(1, "the console opened")
         self.game.close()
-        time.sleep(1.5)  # the game watch runs every second
-        self.assertEqual(self.mode(), 2, "the console closed with the game")
+        self.wait_mode(2, "the console closed with the game (the game watch runs every second)")
         self.assertEqual(self.kvl.command("/echo still here"), b"still here\r\n")
         type(self).game = self.host.fake_game("--foreground")
-        time.sleep(0.5)
-        self.game.settle(0.3)
-        self.keys(*press(A))
-        self.assertIn(A, keys_of(self.game.settle(1.0), "down"))
+        self.assertIn(A, keys_of(self.game.press(*press(A)), "down"))
 
     def test_6_quit_and_kill_leave_the_game_working(self):
         self.assertEqual(self.kvl.command("/bind F5 /echo bound"), b"")
         self.assertEqual(self.kvl.quit(), 0)
-        self.game.settle(0.3)
-        self.keys(*press(F5), *press(A))
-        seen = self.game.settle(1.0)
+        seen = self.game.press(*press(F5), *press(A))
         self.assertIn(F5, keys_of(seen, "down"), "after /quit the bound key is the game's again")
         self.assertIn(A, keys_of(seen, "down"))
         self.assertEqual(self.mode(), 2)
@@ -164,16 +161,11 @@ class InGameTests(unittest.TestCase):
         kvl.wait_ready(60, expect=b" Starting keyRelay" + H.TM + b"... [OK]")
         self.assertEqual(kvl.command("/bind F5 /echo bound"), b"")
         self.host.keyprobe("raise")  # the program's window came to the front when it started
-        time.sleep(0.3)
-        self.game.settle(0.3)
-        self.keys(*press(F5))
-        self.assertEqual(keys_of(self.game.settle(1.0), "down"), [], "F5 is bound again")
+        self.assertEqual(keys_of(self.game.press(*press(F5)), "down"), [], "F5 is bound again")
         kvl.kill()
-        time.sleep(0.5)
         # Wine keeps a killed owner's global hook (Windows would remove it): the bound key's reports go nowhere, but
         # every other key reaches the game as without the program.
-        self.keys(*press(A), *press(0x42))
-        seen = self.game.settle(1.0)
+        seen = self.game.press(*press(A), *press(0x42))
         self.assertEqual(keys_of(seen, "down"), [A, 0x42], seen)
         self.assertIsNone(self.game.proc.poll(), "the game runs on")
 
@@ -190,8 +182,7 @@ class HookOwnedElsewhereTests(unittest.TestCase):
             kvl.wait_ready(60)
             self.assertIn(b" Starting keyRelay" + H.TM + b"... [FAILED]\r\n", kvl.pane())
             game = host.fake_game("--foreground")
-            time.sleep(0.5)
-            host.keyprobe("keys", *press(CONSOLE_KEY))
+            game.press(*press(CONSOLE_KEY))
             self.assertEqual(read_line(holder).split()[:2], [b"report", b"a"],
                              "the hook's first owner still gets its reports")
             self.assertEqual(kvl.command("/echo working"), b"working\r\n")

@@ -40,8 +40,7 @@ class TypingTests(unittest.TestCase):
         cls.kvl = cls.host.start_kvl()
         cls.kvl.wait_ready(60)
         cls.game = cls.host.fake_game("--foreground")
-        time.sleep(0.5)
-        cls.game.settle(0.5)
+        cls.game.press()  # in front and taking keys
 
     @classmethod
     def tearDownClass(cls):
@@ -56,19 +55,24 @@ class TypingTests(unittest.TestCase):
             out[k] = v
         return out
 
+    def wait_foreground(self, caption, timeout=10):
+        deadline = time.time() + timeout
+        while self.kvl.ctl("foreground").strip() != caption.hex().encode():
+            self.assertLess(time.time(), deadline, "%r never came to the front" % caption)
+            time.sleep(0.05)
+
     def test_1_banner_reports_the_hook(self):
         self.assertIn(b" Starting keyRelay" + H.TM + b"... [OK]\r\n", self.kvl.pane())
 
     def test_2_sayteam_types_exactly_the_sequence(self):
-        self.game.settle(0.3)
         self.assertEqual(self.kvl.command("/bw_sayteam gg"), b"", "bw_sayteam writes nothing")
-        typed = self.game.settle(1.5)
+        typed = self.game.wait_keys(len(SAYTEAM_GG))
+        self.assertEqual(self.game.press(), [], "nothing more was typed")
         expected = [("up" if flags & 2 else "down", vk) for vk, _, flags in SAYTEAM_GG]
         self.assertEqual(key_structure(typed), expected, "key messages in the game window: %r" % typed)
 
         # The same calls made directly: every message, its lParam and the characters, must be the same.
-        self.probe("keys", *probe_args(SAYTEAM_GG))
-        reference = self.game.settle(1.5)
+        reference = self.game.press(*probe_args(SAYTEAM_GG))
         self.assertEqual(typed, reference)
         self.assertIn("char 67", " | ".join(typed), "the game saw the character g")
 
@@ -87,14 +91,15 @@ class TypingTests(unittest.TestCase):
         try:
             line = front.stdout.readline().decode(errors="replace")
             self.assertTrue(line.startswith("ready"), line)
-            time.sleep(0.5)
-            self.game.settle(0.5)
+            self.wait_foreground(b"Another program")
             self.assertEqual(self.kvl.command("/bw_keys a"), b"Error: BW not foreground\r\n")
             self.assertEqual(self.kvl.command("/bw_sayteam gg"), b"", "bw_sayteam is silent when refused")
             self.assertEqual(self.kvl.command("/bw_keys"), b"Wrong syntax\r\n")
-            self.assertEqual(self.game.settle(1.5), [], "no key reached the game")
         finally:
             H.stop_process(front)
+        # Nothing was queued: with the game in front again, nothing comes before the marker.
+        self.probe("raise")
+        self.assertEqual(self.game.press(), [], "no key reached the game")
 
     def test_5_quit_releases_the_hook(self):
         code = None

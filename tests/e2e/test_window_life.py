@@ -3,7 +3,7 @@
 and "&KVL" bringing it back, the About box and its moving ticker, the configuration dialog driven through its real
 controls (fields, Auto, OK, Cancel, a wrong number, a missing game, a path too long, a bad word and a key closing the
 balloons, no second dialog) with the registry checked and the new refresh period in effect at once, and the Launch
-button starting a stand-in game and hiding the window."""
+button starting a stand-in game and hiding the window, and the tray menu's "&Quit" ending the program."""
 import os
 import shutil
 import time
@@ -18,6 +18,18 @@ START = dict(Name="Scout", Sign="gl hf", Path="", RefreshTimeout=300, RefreshAut
 
 def centre(rect):
     return (rect[0] + rect[2]) // 2, (rect[1] + rect[3]) // 2
+
+
+def wait_for(what, check, timeout=10):
+    """check()'s first true answer within the time; the test fails with `what` otherwise."""
+    deadline = time.time() + timeout
+    while True:
+        answer = check()
+        if answer:
+            return answer
+        if time.time() > deadline:
+            raise AssertionError("%s: not within %s s (last answer %r)" % (what, timeout, answer))
+        time.sleep(0.05)
 
 
 class WindowLifeTests(unittest.TestCase):
@@ -50,6 +62,27 @@ class WindowLifeTests(unittest.TestCase):
         self.assertEqual(self.p.pane()[len(before):], b"Configuring... \r\n")
         return len(self.p.pane())
 
+    def steady_picture(self, rect):
+        """The screen rectangle once two looks in a row agree (drawn, faded in)."""
+        last = [None]
+
+        def same():
+            now, before = self.p.screenshot(rect), last[0]
+            last[0] = now
+            return now == before
+        wait_for("a steady picture of %r" % (rect,), same)
+        return last[0]
+
+    def shell_balloons(self):
+        own = int(self.p.ctl("pid"))
+        return [w for w in self.p.windows() if w["cls"] == b"tooltips_class32" and w["visible"] and w["pid"] != own]
+
+    def balloon_picture(self):
+        """(rect, rows) of the one balloon the shell shows, once it has been drawn and stays so."""
+        rect = wait_for("a balloon of the shell", lambda: (lambda b: b[0]["rect"] if len(b) == 1 else None)(
+            self.shell_balloons()))
+        return rect, self.steady_picture(rect)
+
     def close_balloons(self):
         """Lets every open balloon go (they close by their time-out): later looks start from none."""
         deadline = time.time() + 15
@@ -65,25 +98,30 @@ class WindowLifeTests(unittest.TestCase):
 
         second = self.host.start_kvl()
         self.assertEqual(second.wait(20), 0)
-        deadline = time.time() + 10
-        while time.time() < deadline:
-            tips = [(title, text) for _, _, title, text in self.p.tooltips()]
-            shown = [title for title, text in tips if text == b"Double-click to restore"]
-            if shown:
-                break
-            time.sleep(0.1)
-        else:
-            self.fail("no second-start balloon; tips: %r" % tips)
-        # Wine's shell keeps the balloon's title where the driver cannot always read it back.
-        self.assertIn(shown[0], (b"KVL already running", b""))
+        wait_for("the second-start balloon", lambda: [
+            text for _, visible, _, text in self.p.tooltips() if visible and text == b"Double-click to restore"])
         self.assertEqual(self.state()["visible"], "0", "the balloon does not restore the window")
+        # Wine's shell does not hand out a balloon's title (TTM_GETTITLE answers nothing): the balloon is compared
+        # with one the driver shows with the title "KVL already running", pixel for pixel below the stem (13 rows)
+        # and left of where the narrower of the two ends (each is placed by its own icon's place).
+        shown = self.balloon_picture()
+        self.h.xdotool("mousemove", (shown[0][0] + shown[0][2]) // 2, shown[0][3] - 8, "click", 1)  # dismissed
+        wait_for("the balloon gone", lambda: not self.shell_balloons())
+        reference = self.host.wine_popen([H.exe("kvlctl.exe"), "balloon", "KVL already running",
+                                          "Double-click to restore", "20000"], log_name="balloon")
+        try:
+            expected = self.balloon_picture()
+        finally:
+            H.stop_process(reference)
+        width = min(len(shown[1][0]), len(expected[1][0])) - 20
+        self.assertEqual(len(shown[1]), len(expected[1]), "as tall as a balloon with that title")
+        self.assertTrue([row[10:width] for row in shown[1][14:]] == [row[10:width] for row in expected[1][14:]],
+                        "the title and text of the balloon titled 'KVL already running'")
 
         # A double click on the tray icon brings it back (the menu's default entry).
         x, y = self.p.tray_icon_point()
         self.h.xdotool("mousemove", x, y, "click", "--repeat", 2, "--delay", 80, 1)
-        deadline = time.time() + 10
-        while self.state()["visible"] != "1" and time.time() < deadline:
-            time.sleep(0.1)
+        wait_for("the window back on screen", lambda: self.state()["visible"] == "1")
         st = self.state()
         self.assertEqual((st["visible"], st["iconic"], st["parented"]), ("1", "0", "0"), st)
         self.assertEqual(self.p.ctl("count").strip(), b"1")
@@ -105,17 +143,14 @@ class WindowLifeTests(unittest.TestCase):
         self.assertEqual(self.p.dialog_count(H.ABOUT_CAPTION), 1, "one About box")
         _, _, box = self.p.dlg_state(H.ABOUT_CAPTION, 0)
         _, _, ticker = self.p.dlg_state(H.ABOUT_CAPTION, H.IDC_TICKER)
-        time.sleep(1.0)  # the text has entered the strip
-        frames = []
-        for _ in range(3):
-            frames.append(self.p.screenshot(ticker))
-            time.sleep(0.25)
+        # Black surroundings with the text's see-through letters once the text has entered the strip: more than one
+        # colour, mostly black.
+        frames = [wait_for("the ticker's text in its strip",
+                           lambda: (lambda f: f if len({px for row in f for px in row}) > 1 else None)(
+                               self.p.screenshot(ticker)))]
         H.save_png(self.p.screenshot(box), os.path.join(self.shots, "about.png"))
-        self.assertNotEqual(frames[0], frames[1], "the ticker moves between frames")
-        self.assertNotEqual(frames[1], frames[2], "and keeps moving")
-        # Black surroundings with the text's see-through letters: more than one colour, mostly black.
-        colours = {px for row in frames[2] for px in row}
-        self.assertGreater(len(colours), 1)
+        for what in ("the ticker moves", "and keeps moving"):
+            frames.append(wait_for(what, lambda: (lambda f: f if f != frames[-1] else None)(self.p.screenshot(ticker))))
         self.p.dlg_click(H.ABOUT_CAPTION, H.IDOK)
         self.p.wait_dialog(H.ABOUT_CAPTION, shown=False)
 
@@ -128,8 +163,7 @@ class WindowLifeTests(unittest.TestCase):
         self.assertEqual(self.p.dlg_text(CFG, F["period"]), b"600000")
         self.assertEqual(self.p.dlg_state(CFG, F["auto"])[:2], (True, 1))
         self.assertTrue(self.p.dlg_state(CFG, F["period"])[0], "period box enabled while Auto is ticked")
-        time.sleep(0.3)
-        H.save_png(self.p.screenshot(self.p.dlg_state(CFG, 0)[2]), os.path.join(self.shots, "config.png"))
+        H.save_png(self.steady_picture(self.p.dlg_state(CFG, 0)[2]), os.path.join(self.shots, "config.png"))
         self.p.dlg_click(CFG, F["auto"], "bm")
         self.assertEqual(self.p.dlg_state(CFG, F["auto"])[1], 0)
         self.assertFalse(self.p.dlg_state(CFG, F["period"])[0], "unticking Auto disables the period box")
@@ -171,8 +205,7 @@ class WindowLifeTests(unittest.TestCase):
         l, t, r, b = balloon["rect"]
         self.assertTrue(l <= anchor[0] <= r, "the balloon spans the Path box's centre: %r %r" % (balloon, anchor))
         self.assertTrue(abs(t - anchor[1]) <= 2 or abs(b - anchor[1]) <= 2, "its stem touches it")
-        time.sleep(0.6)  # faded in
-        H.save_png(self.p.screenshot((l - 10, t - 10, r + 10, b + 10)), os.path.join(self.shots, "balloon.png"))
+        H.save_png(self.steady_picture((l - 10, t - 10, r + 10, b + 10)), os.path.join(self.shots, "balloon.png"))
         self.assertEqual(self.p.dialog_count(CFG), 1, "the dialog stays open")
 
         # The game's file typed for its folder: the file inside it is what is missing.
@@ -250,6 +283,8 @@ class WindowLifeTests(unittest.TestCase):
         self.assertTrue(games, "the stand-in game's window appeared")
         self.assertNotEqual(games[0]["pid"], own, "in a process of its own")
         self.assertEqual(self.state()["visible"], "0", "the window went to the tray")
+        self.host.keyprobe("close")  # the stand-in game would cover the tray at the screen's corner
+        wait_for("the stand-in game closed", lambda: not [w for w in self.p.windows() if w["cls"] == b"SWarClass"])
         self.p.ctl("post-command", H.ID_TRAY_KVL)
         self.p.ctl("sync")
         self.assertEqual(self.state()["visible"], "1")
@@ -272,7 +307,20 @@ class WindowLifeTests(unittest.TestCase):
         self.p.wait_balloon(b"Can't run BroodWar")
         st = self.state()
         self.assertEqual((st["visible"], st["parented"]), ("1", "0"), "the window stays on screen")
-        self.assertEqual(self.p.quit(), 0)
+
+    def test_8_the_tray_menus_quit_ends_the_program(self):
+        own = int(self.p.ctl("pid"))
+        self.close_balloons()  # the launch's balloon holds the mouse until it goes
+        self.p.ctl("sys-command", H.SC_MINIMIZE)  # the window no longer covers the tray at the screen's corner
+        self.p.ctl("sync")
+        x, y = self.p.tray_icon_point()
+        self.h.xdotool("mousemove", x, y, "click", 3)
+        menu = wait_for("the tray menu", lambda: [w for w in self.p.windows()
+                                                  if w["pid"] == own and w["cls"] == b"#32768" and w["visible"]])
+        H.save_png(self.p.screenshot(menu[0]["rect"]), os.path.join(self.shots, "traymenu.png"))
+        l, t, r, b = menu[0]["rect"]
+        self.h.xdotool("mousemove", (l + r) // 2, b - 12, "click", 1)  # "&Quit", the last entry
+        self.assertEqual(self.p.wait(20), 0)
 
 
 if __name__ == "__main__":

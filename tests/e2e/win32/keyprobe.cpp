@@ -3,9 +3,12 @@
 //                                ("notify HEX", "mode N", "watched N", "main HEX" the program's window, "sethook 0|1"
 //                                a hook attempt of its own, removed at once if it succeeded, "fn N", "n N")
 //   keyprobe keys VK,SCAN,FLAGS...   sends these keybd_event calls (hex; SCAN "m" = the layout's scan code of VK),
-//                                after a line "go" on stdin when the first argument is "--wait"
+//                                after a line "go" on stdin when the first argument is "--wait"; with "--game"
+//                                first, only once the game window is the foreground window (exit 3 and
+//                                "foreground CLASS CAPTION" when it is not within ten seconds)
 //   keyprobe front               a plain top-level window that takes the foreground; prints "ready HEX"
 //   keyprobe raise               asks the fake game window to take the foreground again
+//   keyprobe close               asks the game window to close
 //   keyprobe type TEXT           types TEXT with keybd_event, the layout's keys for each character (SHIFT as needed)
 //   keyprobe hold                owns the hook itself ("hold 1|0") and prints every report it gets ("report EV WP
 //                                LP", hex) until it is ended
@@ -93,9 +96,33 @@ int Shared() {
     return 0;
 }
 
+HWND GameWindow() { return FindWindowA("SWarClass", "Brood War"); }
+
+// Waits until the game window is in front; false (and what is in front instead) after ten seconds.
+bool WaitGameInFront() {
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < 10000) {
+        HWND game = GameWindow();
+        if (game && GetForegroundWindow() == game)
+            return true;
+        Sleep(10);
+    }
+    char cls[64] = {0}, caption[128] = {0};
+    HWND front = GetForegroundWindow();
+    GetClassNameA(front, cls, sizeof cls);
+    GetWindowTextA(front, caption, sizeof caption);
+    printf("foreground %s %s\n", front ? cls : "(none)", caption);
+    fflush(stdout);
+    return false;
+}
+
 int Keys(int argc, char** argv) {
     int first = 2;
-    if (argc > 2 && strcmp(argv[2], "--wait") == 0) {
+    if (argc > 2 && strcmp(argv[2], "--game") == 0) {
+        if (!WaitGameInFront())
+            return 3;
+        first = 3;
+    } else if (argc > 2 && strcmp(argv[2], "--wait") == 0) {
         printf("ready\n");
         fflush(stdout);
         char line[16];
@@ -146,8 +173,6 @@ int Front() {
     }
     return 0;
 }
-
-HWND GameWindow() { return FindWindowA("SWarClass", "Brood War"); }
 
 void Tap(BYTE vk, bool down) { keybd_event(vk, (BYTE)MapVirtualKeyA(vk, 0), down ? 0 : KEYEVENTF_KEYUP, 0); }
 
@@ -380,6 +405,8 @@ int main(int argc, char** argv) {
         return Front();
     if (argc == 2 && strcmp(argv[1], "raise") == 0)
         return GameWindow() && PostMessageA(GameWindow(), WM_APP + 1, 0, 0) ? 0 : 2;
+    if (argc == 2 && strcmp(argv[1], "close") == 0)
+        return GameWindow() && PostMessageA(GameWindow(), WM_CLOSE, 0, 0) ? 0 : 2;
     if (argc == 3 && strcmp(argv[1], "type") == 0)
         return Type(argv[2]);
     if (argc == 2 && strcmp(argv[1], "hold") == 0)
@@ -393,7 +420,7 @@ int main(int argc, char** argv) {
     if (argc >= 2 && strcmp(argv[1], "drawwait") == 0)
         return PaintWait(argc, argv, true);
     fprintf(stderr,
-            "usage: keyprobe shared | keys [--wait] VK,SCAN,FLAGS... | front | raise | type TEXT | hold | report "
+            "usage: keyprobe shared | keys [--wait|--game] VK,SCAN,FLAGS... | front | raise | close | type TEXT | hold | report "
             "SPEC... | shot FILE | paintwait X Y MS | drawwait X Y MS\n");
     return 1;
 }

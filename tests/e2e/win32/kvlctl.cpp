@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <psapi.h>
+#include <shellapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -830,6 +831,15 @@ int CmdFocus(const Args&, std::string& out) {
     return EXIT_OK;
 }
 
+int CmdForeground(const Args&, std::string& out) {
+    // foreground: the caption of the prefix's foreground window, in hexadecimal (empty: none).
+    char caption[256] = {0};
+    GetWindowTextA(GetForegroundWindow(), caption, sizeof caption);
+    out += Hex(caption);
+    out += "\n";
+    return EXIT_OK;
+}
+
 int CmdClose(const Args&, std::string&) {
     Context cx;
     int rc = NeedMain(cx);
@@ -1068,6 +1078,41 @@ int CmdPress(const Args& a, std::string& out) {
     return EXIT_OK;
 }
 
+int CmdBalloon(const Args& a, std::string&) {
+    // balloon TITLE TEXT MS: a tray icon of its own showing a balloon with the information icon, for MS milliseconds
+    // (a reference to compare the program's balloons with, the shell's tool tips not handing out their titles).
+    long ms;
+    if (a.size() != 4 || !ParseInt(a[3], ms))
+        return EXIT_USAGE;
+    HWND owner = CreateWindowExA(0, "STATIC", "kvlctl balloon", WS_POPUP, 0, 0, 1, 1, NULL, NULL, NULL, NULL);
+    NOTIFYICONDATAA icon;
+    memset(&icon, 0, sizeof icon);
+    icon.cbSize = NOTIFYICONDATAA_V2_SIZE;
+    icon.hWnd = owner;
+    icon.uID = 1;
+    icon.uFlags = NIF_ICON;
+    icon.hIcon = LoadIconA(NULL, (LPCSTR)IDI_APPLICATION);
+    if (!owner || !Shell_NotifyIconA(NIM_ADD, &icon))
+        return EXIT_FAILED;
+    icon.uFlags = NIF_INFO;
+    lstrcpynA(icon.szInfoTitle, a[1].c_str(), sizeof icon.szInfoTitle);
+    lstrcpynA(icon.szInfo, a[2].c_str(), sizeof icon.szInfo);
+    icon.dwInfoFlags = NIIF_INFO;
+    icon.uTimeout = (UINT)ms;
+    const BOOL shown = Shell_NotifyIconA(NIM_MODIFY, &icon);
+    const DWORD start = GetTickCount();
+    while (shown && GetTickCount() - start < (DWORD)ms) {
+        MSG m;
+        while (PeekMessageA(&m, NULL, 0, 0, PM_REMOVE))
+            DispatchMessageA(&m);
+        Sleep(10);
+    }
+    icon.uFlags = 0;
+    Shell_NotifyIconA(NIM_DELETE, &icon);
+    DestroyWindow(owner);
+    return shown ? EXIT_OK : EXIT_FAILED;
+}
+
 int CmdScreenshot(const Args& a, std::string& out) {
     // screenshot X Y W H: that part of the screen as a 24-bit bottom-up BMP file.
     long x, y, w, h;
@@ -1183,6 +1228,7 @@ const Command kCommands[] = {
     {"count", CmdCount, ""},
     {"windows", CmdWindows, ""},
     {"focus", CmdFocus, ""},
+    {"foreground", CmdForeground, ""},
     {"tooltips", CmdTooltips, ""},
     {"close", CmdClose, ""},
     {"quit-button", CmdQuitButton, ""},
@@ -1197,6 +1243,7 @@ const Command kCommands[] = {
     {"sys-command", CmdSysCommand, "CMD"},
     {"post-command", CmdPostCommand, "ID"},
     {"screenshot", CmdScreenshot, "X Y W H"},
+    {"balloon", CmdBalloon, "TITLE TEXT MS"},
     {"press", CmdPress, "VK..."},
     {"serve", CmdServe, ""},
 };
