@@ -922,11 +922,15 @@ class FakeGame:
 
     def __init__(self, host, *options):
         self.host = host
-        self.proc = host.wine_popen([exe("fakegame.exe")] + list(options), stdout=subprocess.PIPE,
-                                    log_name="fakegame")
+        self.proc = host.wine_popen([exe("fakegame.exe")] + list(options), stdin=subprocess.PIPE,
+                                    stdout=subprocess.PIPE, log_name="fakegame")
         self.lines = queue.Queue()
         self.timed = []  # (arrival time, line) of every line, for measurements
         threading.Thread(target=self._reader, daemon=True).start()
+        if "--late" in options:
+            self.wait_line("loop", 60)  # its message loop runs, without a window yet
+            self.proc.stdin.write(b"go\n")
+            self.proc.stdin.flush()
         self.hwnd = int(self.wait_line("ready", 60).split()[1], 16)
 
     def _reader(self):
@@ -1129,7 +1133,7 @@ class Host:
         return self.start("KVL_SE.exe", cwd, registry)
 
     def fake_game(self, *options):
-        """A fake game window in this host's prefix (options: --foreground, --hidden)."""
+        """A fake game window in this host's prefix (options: --foreground, --hidden, --paints, --late)."""
         self.ctl  # the prefix's first Wine process is the driver, started inside this namespace
         return FakeGame(self, *options)
 

@@ -3,7 +3,8 @@
 reaches the game, "/unbind all" gives it back; the console key opens the console drawn over the game, typed
 characters go into it and not into the game, Enter runs the line, and a screenshot shows the console; hostile
 reports (unknown codes, wrong sizes, a flood of 10,000 characters) and a game window that goes away while the console
-is open leave the program working and the keys with the game; the program ended by /quit and by being killed leaves
+is open leave the program working and the keys with the game; a game that makes its window after the hook's library
+came into it has its bound keys too; the program ended by /quit and by being killed leaves
 the game running and receiving its keys; a process that owns the hook first makes the program's line fail while it
 keeps working itself. Screenshots are kept in build/e2e-shots/."""
 import os
@@ -149,7 +150,16 @@ class InGameTests(unittest.TestCase):
         type(self).game = self.host.fake_game("--foreground")
         self.assertIn(A, keys_of(self.game.press(*press(A)), "down"))
 
-    def test_6_quit_and_kill_leave_the_game_working(self):
+    def test_6_a_game_that_makes_its_window_late_is_found(self):
+        # The hook's library came into this game before its window existed: it looks the window up again.
+        self.game.close()
+        type(self).game = self.host.fake_game("--foreground", "--late")
+        self.assertEqual(self.kvl.command("/bind F5 /echo late"), b"")
+        seen = self.game.press(*press(F5))
+        self.wait_pane(b"\r\nlate\r\n")
+        self.assertNotIn(F5, keys_of(seen, "down") + keys_of(seen, "up"), seen)
+
+    def test_7_quit_and_kill_leave_the_game_working(self):
         self.assertEqual(self.kvl.command("/bind F5 /echo bound"), b"")
         self.assertEqual(self.kvl.quit(), 0)
         seen = self.game.press(*press(F5), *press(A))

@@ -2,7 +2,9 @@
 // captioned "Brood War". It writes every keyboard message it gets to stdout, one line each, so that a test can see
 // what was typed into the game: "key down|up|sysdown|sysup VK LPARAM" and "char CODE LPARAM" (numbers in hex).
 // Options: --foreground (ask to be the foreground window), --hidden (create it without showing it), --paints (also
-// "paint LEFT TOP RIGHT BOTTOM" for every repaint, the area it covers). A posted WM_APP + 1 makes it take the
+// "paint LEFT TOP RIGHT BOTTOM" for every repaint, the area it covers), --late (retrieve a message first, so that a
+// global hook's library comes into the process before the window exists; "loop" says so, and the window is made
+// once a line arrives on stdin). A posted WM_APP + 1 makes it take the
 // foreground again (a window that asks for itself becomes the foreground window under Wine).
 #include <windows.h>
 
@@ -59,13 +61,39 @@ LRESULT CALLBACK GameProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
 
 }  // namespace
 
+DWORD WINAPI ReadGo(LPVOID thread) {
+    char line[16];
+    if (fgets(line, sizeof line, stdin))
+        PostThreadMessageA((DWORD)(ULONG_PTR)thread, WM_APP + 2, 0, 0);
+    return 0;
+}
+
+// Runs the message loop until the window is to be made.
+bool LoopBeforeTheWindow() {
+    MSG m;
+    PostThreadMessageA(GetCurrentThreadId(), WM_NULL, 0, 0);
+    if (GetMessageA(&m, NULL, 0, 0) <= 0)
+        return false;
+    if (!CreateThread(NULL, 0, ReadGo, (LPVOID)(ULONG_PTR)GetCurrentThreadId(), 0, NULL))
+        return false;
+    printf("loop\n");
+    fflush(stdout);
+    while (GetMessageA(&m, NULL, 0, 0) > 0)
+        if (m.hwnd == NULL && m.message == WM_APP + 2)
+            return true;
+    return false;
+}
+
 int main(int argc, char** argv) {
-    bool foreground = false, hidden = false;
+    bool foreground = false, hidden = false, late = false;
     for (int i = 1; i < argc; ++i) {
         foreground |= strcmp(argv[i], "--foreground") == 0;
         hidden |= strcmp(argv[i], "--hidden") == 0;
+        late |= strcmp(argv[i], "--late") == 0;
         g_bPaints |= strcmp(argv[i], "--paints") == 0;
     }
+    if (late && !LoopBeforeTheWindow())
+        return 1;
     WNDCLASSA wc;
     memset(&wc, 0, sizeof wc);
     wc.lpfnWndProc = GameProc;
