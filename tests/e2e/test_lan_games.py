@@ -7,6 +7,7 @@ import unittest
 
 import gamedata as G
 import harness as H
+import peerdata as P
 
 KVL = "10.77.0.2"
 TIMEOUT_MS = 2000
@@ -163,7 +164,10 @@ class LanGamesTests(unittest.TestCase):
         self.games.send("10.77.1.11", KVL, ad("Late", "Plains", 1, 8))
         self.idle.send("10.77.2.1", KVL, G.idle_search(3))
         self.games.send("10.77.1.11", KVL, G.idle_search(4))
-        time.sleep(0.5)
+        # A chat line sent after them has been shown: the program has had its chance to take them.
+        self.games.send("10.77.1.11", KVL, P.text("after the late ones"), port=P.PEER_PORT)
+        rc, _ = self.p.ctl.call("wait-text", H.IDC_OUTPUT, b"Unknown: after the late ones", 10000)
+        self.assertEqual(rc, 0, "the chat line arrived")
         self.assertEqual(self.p.command(b"/games"), games)
         self.assertEqual(self.p.command(b"/players"), players)
 
