@@ -206,6 +206,18 @@ def check_environment(need_exe="KVL_SE.exe"):
     log("Windows programs from %s: %s under %s" % (WIN_BIN, arch, " ".join(wine_loader())))
 
 
+def wait_for(what, check, timeout=10):
+    """check()'s first true answer within the time; the test fails with `what` otherwise."""
+    deadline = time.time() + timeout
+    while True:
+        answer = check()
+        if answer:
+            return answer
+        if time.time() > deadline:
+            raise AssertionError("%s: not within %s s (last answer %r)" % (what, timeout, answer))
+        time.sleep(0.05)
+
+
 def run(argv, check=True, timeout=120, **kw):
     kw.setdefault("stdout", subprocess.PIPE)
     kw.setdefault("stderr", subprocess.PIPE)

@@ -8,7 +8,6 @@ came into it has its bound keys too; the program ended by /quit and by being kil
 the game running and receiving its keys; a process that owns the hook first makes the program's line fail while it
 keeps working itself. Screenshots are kept in build/e2e-shots/."""
 import os
-import time
 import unittest
 
 import harness as H
@@ -25,18 +24,6 @@ def press(vk):
 def keys_of(lines, kind):
     """Virtual keys of the fake game's "key KIND VK LPARAM" lines."""
     return [int(f[2], 16) for f in (line.split() for line in lines) if len(f) == 4 and f[0] == "key" and f[1] == kind]
-
-
-def wait_for(what, check, timeout=10):
-    """check()'s first true answer within the time; the test fails with `what` otherwise."""
-    deadline = time.time() + timeout
-    while True:
-        answer = check()
-        if answer:
-            return answer
-        if time.time() > deadline:
-            raise AssertionError("%s: not within %s s (last answer %r)" % (what, timeout, answer))
-        time.sleep(0.05)
 
 
 def read_line(proc, timeout=10):
@@ -72,11 +59,10 @@ class InGameTests(unittest.TestCase):
 
     def wait_mode(self, mode, what, timeout=10):
         """The hook's key mode as the program sets it once it has handled what came before."""
-        wait_for(what, lambda: self.mode() == mode, timeout)
+        H.wait_for(what, lambda: self.mode() == mode, timeout)
 
     def wait_pane(self, text, timeout=10):
-        return wait_for("%r in the pane" % text, lambda: (lambda pane: pane if text in pane else None)(self.kvl.pane()),
-                        timeout)
+        return H.wait_for("%r in the pane" % text, lambda: text in self.kvl.pane(), timeout)
 
     def shot(self, name, shows=lambda picture: True, timeout=10):
         """The game window as the screen shows it, once `shows` holds for the picture."""
@@ -86,7 +72,7 @@ class InGameTests(unittest.TestCase):
             self.host.keyprobe("shot", H.win_path(bmp))
             picture = H.Picture(bmp)
             return picture if shows(picture) else None
-        picture = wait_for("the picture %s" % name, take, timeout)
+        picture = H.wait_for("the picture %s" % name, take, timeout)
         picture.save_png(os.path.join(SHOTS, name + ".png"))
         return picture
 

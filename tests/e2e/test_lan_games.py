@@ -2,7 +2,6 @@
 """LAN games on a simulated LAN: fake game hosts (several shapes of advertisement), idle game clients (broadcast and
 unicast searches) and junk answer the search of the real program under Wine; the network status tree, the "/games"
 and "/players" lines, the refresh button and commands, and the view kept across refreshes."""
-import time
 import unittest
 
 import gamedata as G

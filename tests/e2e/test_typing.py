@@ -4,9 +4,7 @@ it gets. With it in front, "/bw_sayteam gg" types exactly the team-chat keys, th
 three closing key-ups (compared with a reference run of the same keybd_event calls, since Wine packs some lParam bits
 its own way); with another window in front nothing arrives and "/bw_keys a" prints the error; a second process that
 loads keyRelay.dll sees the values the program set in the library's shared section."""
-import os
 import subprocess
-import time
 import unittest
 
 import harness as H
@@ -55,12 +53,6 @@ class TypingTests(unittest.TestCase):
             out[k] = v
         return out
 
-    def wait_foreground(self, caption, timeout=10):
-        deadline = time.time() + timeout
-        while self.kvl.ctl("foreground").strip() != caption.hex().encode():
-            self.assertLess(time.time(), deadline, "%r never came to the front" % caption)
-            time.sleep(0.05)
-
     def test_1_banner_reports_the_hook(self):
         self.assertIn(b" Starting keyRelay" + H.TM + b"... [OK]\r\n", self.kvl.pane())
 
@@ -91,7 +83,8 @@ class TypingTests(unittest.TestCase):
         try:
             line = front.stdout.readline().decode(errors="replace")
             self.assertTrue(line.startswith("ready"), line)
-            self.wait_foreground(b"Another program")
+            H.wait_for("the other program in front",
+                       lambda: self.kvl.ctl("foreground").strip() == b"Another program".hex().encode())
             self.assertEqual(self.kvl.command("/bw_keys a"), b"Error: BW not foreground\r\n")
             self.assertEqual(self.kvl.command("/bw_sayteam gg"), b"", "bw_sayteam is silent when refused")
             self.assertEqual(self.kvl.command("/bw_keys"), b"Wrong syntax\r\n")
