@@ -1,12 +1,10 @@
-// The LAN game monitor: one socket per refresh, the game's search broadcast on port 6111, and the games and idle
-// players that answer, one record per sender address and the first datagram winning.
+// The LAN game monitor: sockets on each network for one refresh, the game's search broadcast on port 6111 on each,
+// and the games and idle players that answer, one record per sender address and the first datagram winning.
 #include "gamemon/ServerMonitor.h"
 
 #include <cstring>
 
 namespace {
-
-constexpr const char* LIMITED_BROADCAST = "255.255.255.255";
 
 template <typename Record>
 std::unique_ptr<Record> MakeZeroed() {
@@ -18,7 +16,10 @@ std::unique_ptr<Record> MakeZeroed() {
 }  // namespace
 
 CServerMonitor::CServerMonitor(ISocketFactory& factory, std::string bindAddress)
-    : m_Factory(factory), m_strBindAddress(std::move(bindAddress)) {}
+    : m_Sockets(factory, std::move(bindAddress), [](CNotifySocket& socket, const std::string& address) {
+          return socket.SetOption(SocketOption::ReuseAddress, 1) && socket.SetOption(SocketOption::Broadcast, 1) &&
+                 socket.Bind(address, GAME_SEARCH_PORT);
+      }) {}
 
 int CServerMonitor::BeginRefresh() {
     m_bRefreshing = true;
@@ -28,25 +29,20 @@ int CServerMonitor::BeginRefresh() {
     idlePlayers.clear();
     m_IdleAddresses.clear();
 
-    // The port is held only while a refresh runs: the previous socket goes before the new one binds it again.
-    socket.reset();
-
-    std::unique_ptr<CNotifySocket> fresh = m_Factory.CreateUdpSocket();
-    if (!fresh || !fresh->SetOption(SocketOption::ReuseAddress, 1) || !fresh->SetOption(SocketOption::Broadcast, 1) ||
-        !fresh->Bind(m_strBindAddress, GAME_SEARCH_PORT))
-        return -1;  // the half-made socket is closed here
-    fresh->owner = this;
-    socket = std::move(fresh);
-
-    // Our own search comes back to this socket, possibly before SendTo returns; the classification drops it.
-    if (!socket->SendTo(GameSearchQuery, GAME_SEARCH_SIZE, LIMITED_BROADCAST, GAME_SEARCH_PORT))
+    // The port is held only while a refresh runs: the previous sockets go before new ones bind it again, on the
+    // networks the PC is on now.
+    m_Sockets.CloseAll();
+    if (m_Sockets.Update(*this) == 0)
+        return -1;
+    // Our own search comes back to each socket, possibly before the send returns; the classification drops it.
+    if (!m_Sockets.Broadcast(GameSearchQuery, GAME_SEARCH_SIZE, GAME_SEARCH_PORT))
         return -2;
     return 0;
 }
 
 void CServerMonitor::EndRefresh() {
     m_bRefreshing = false;
-    socket.reset();
+    m_Sockets.CloseAll();
 }
 
 int CServerMonitor::OnDatagram(CNotifySocket& from) {

@@ -7,15 +7,18 @@
 #include <vector>
 
 #include "gamemon/GameDatagrams.h"
+#include "network/NetworkSockets.h"
 #include "network/NotifySocket.h"
 
 class CServerMonitor : public CSocketSink {
 public:
-    // bindAddress: the host's own address text (LocalAddress); the socket binds there on GAME_SEARCH_PORT.
+    // bindAddress: the host's own address text (LocalAddress). A refresh binds GAME_SEARCH_PORT on each network the
+    // PC is on (on this address alone when none can be learnt).
     CServerMonitor(ISocketFactory& factory, std::string bindAddress);
 
     int Start() { return 0; }
-    [[nodiscard]] int BeginRefresh();  // 0, -1 no socket, -2 send failed
+    // 0; -1 no socket on any network; -2 the search went out on none.
+    [[nodiscard]] int BeginRefresh();
     void EndRefresh();
     bool IsRefreshing() const { return m_bRefreshing; }
 
@@ -27,13 +30,8 @@ public:
     bool FindGame(const std::string& address) const;
     bool FindIdlePlayer(const std::string& address) const;
 
-    void SetBindAddress(std::string address) { m_strBindAddress = std::move(address); }
-
 private:
-    ISocketFactory& m_Factory;
-    std::string m_strBindAddress;
-
-    std::unique_ptr<CNotifySocket> socket;
+    CNetworkSockets m_Sockets;  // open only while a refresh runs
     bool m_bRefreshing = false;
     std::vector<std::unique_ptr<GameInfo>> games;
     std::vector<std::unique_ptr<IdlePlayer>> idlePlayers;

@@ -11,21 +11,32 @@ bool IsLoopbackAddress(const std::string& dottedQuad) {
     return a == 127;
 }
 
-bool IsDottedQuad(const std::string& text) {
-    int parts = 0, digits = 0, value = 0;
+bool ParseDottedQuad(const std::string& text, uint32_t& result) {
+    int parts = 0, digits = 0;
+    uint32_t value = 0, quad = 0;
     for (const char c : text) {
         if (c >= '0' && c <= '9') {
-            value = value * 10 + (c - '0');
+            value = value * 10 + static_cast<uint32_t>(c - '0');
             if (++digits > 3 || value > 255)
                 return false;
         } else if (c == '.' && digits > 0 && parts < 3) {
             ++parts;
-            digits = value = 0;
+            quad = quad << 8 | value;
+            digits = 0;
+            value = 0;
         } else {
             return false;
         }
     }
-    return parts == 3 && digits > 0;
+    if (parts != 3 || digits == 0)
+        return false;
+    result = quad << 8 | value;
+    return true;
+}
+
+bool IsDottedQuad(const std::string& text) {
+    uint32_t value;
+    return ParseDottedQuad(text, value);
 }
 
 namespace {

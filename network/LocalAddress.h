@@ -1,6 +1,7 @@
 // The host's own IPv4 address, which both UDP sockets bind to.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -16,3 +17,5 @@ std::string ChooseLocalAddress(const std::vector<std::string>& resolved,
 bool IsLoopbackAddress(const std::string& dottedQuad);
 // Four decimal numbers from 0 to 255 joined by dots, and nothing else.
 bool IsDottedQuad(const std::string& text);
+// The same, as a number in host order (the first number in the top byte).
+bool ParseDottedQuad(const std::string& text, uint32_t& value);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 class CNotifySocket;
 
@@ -48,4 +49,12 @@ public:
     virtual std::unique_ptr<CNotifySocket> CreateUdpSocket() = 0;
     // The IPv4 address of a host name as dotted-quad text, as the platform's resolver answers; empty when it has none.
     virtual std::string ResolveHost(const std::string& name) = 0;
+    // The IPv4 networks the PC is on now, in the system's order: the PC's address on each interface that is up, is
+    // not loopback and has a broadcast address, with the network's mask (dotted quads). Empty when they cannot be
+    // learnt.
+    struct Network {
+        std::string address;
+        std::string mask;
+    };
+    virtual std::vector<Network> Networks() = 0;
 };

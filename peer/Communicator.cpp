@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr const char* LIMITED_BROADCAST = "255.255.255.255";
 constexpr size_t LARGEST_UDP_DATAGRAM = 65536;
 
 }  // namespace
@@ -17,75 +16,91 @@ constexpr size_t LARGEST_UDP_DATAGRAM = 65536;
 CCommunicator::CCommunicator(ISocketFactory& factory, std::string bindAddress, const SettingsRecord& settings,
                              const IWindowFinder& windows)
     : m_Factory(factory),
-      m_strBindAddress(std::move(bindAddress)),
       m_Settings(settings),
       m_Windows(windows),
+      m_Sockets(factory, std::move(bindAddress),
+                [](CNotifySocket& socket, const std::string& address) {
+                    return socket.Bind(address, PEER_PORT) && socket.SetOption(SocketOption::Broadcast, 1);
+                }),
       m_Landing(LARGEST_UDP_DATAGRAM) {
     memset(m_ReceiveBuffer, 0, sizeof(m_ReceiveBuffer));
 }
 
 CCommunicator::~CCommunicator() {
-    // The socket goes first: no notification can reach a half-destroyed communicator.
-    socket.reset();
+    // The sockets go first: no notification can reach a half-destroyed communicator.
+    m_Sockets.CloseAll();
     ClearUsers();
 }
 
 int CCommunicator::Start() {
-    std::unique_ptr<CNotifySocket> fresh = m_Factory.CreateUdpSocket();
-    if (!fresh || !fresh->Bind(m_strBindAddress, PEER_PORT) || !fresh->SetOption(SocketOption::Broadcast, 1))
-        return -1;  // the half-made socket is closed here
-    fresh->owner = this;
-    socket = std::move(fresh);
-    return 0;
+    m_bStarted = m_Sockets.Update(*this) > 0;
+    return m_bStarted ? 0 : -1;
 }
 
 void CCommunicator::ClearUsers() {
     m_UsersByAddress.clear();
     users.clear();
+    m_pOwnUser = nullptr;
 }
 
 int CCommunicator::BeginRefresh() {
     m_bRefreshing = true;
     ClearUsers();
-    // Our own query comes back to this socket and is answered like any other: we list ourselves too.
-    if (!socket || !socket->SendTo(PeerQuery, sizeof(PeerQuery), LIMITED_BROADCAST, PEER_PORT))
+    if (!m_bStarted)
+        return -1;
+    m_Sockets.Update(*this);
+    // Our own query comes back to each socket and is answered like any other: we list ourselves too (once).
+    if (!m_Sockets.Broadcast(PeerQuery, sizeof(PeerQuery), PEER_PORT))
         return -1;
     return 0;
 }
 
 void CCommunicator::SendText(const std::string& address, const std::string& text) {
-    if (!socket)
+    if (address.empty()) {
+        const PeerBytes datagram = BuildText(PEER_TEXT_ALL, text);
+        (void)m_Sockets.Broadcast(datagram.data(), datagram.size(), PEER_PORT);
         return;
-    const bool toAll = address.empty();
+    }
     // Anything but a dotted quad is a host name; one that the platform cannot resolve sends nothing. The callers do
     // not look at the outcome.
-    const std::string to = toAll ? LIMITED_BROADCAST : IsDottedQuad(address) ? address : m_Factory.ResolveHost(address);
+    const std::string to = IsDottedQuad(address) ? address : m_Factory.ResolveHost(address);
     if (to.empty())
         return;
-    const PeerBytes datagram = BuildText(toAll ? PEER_TEXT_ALL : PEER_TEXT_PRIVATE, text);
-    (void)socket->SendTo(datagram.data(), datagram.size(), to, PEER_PORT);
+    const PeerBytes datagram = BuildText(PEER_TEXT_PRIVATE, text);
+    (void)m_Sockets.SendTo(datagram.data(), datagram.size(), to, PEER_PORT);
+}
+
+PeerBytes CCommunicator::Presence() const {
+    // The game's state at this moment: the game comes and goes while we run.
+    return BuildPresence(m_Settings.Name, m_Settings.Sign, QueryGameWindowState(m_Windows));
 }
 
 void CCommunicator::SendPresence(const std::string& address) {
-    if (!socket)
-        return;
-    // The game's state at this moment: the game comes and goes while we run.
-    const PeerBytes datagram = BuildPresence(m_Settings.Name, m_Settings.Sign, QueryGameWindowState(m_Windows));
-    (void)socket->SendTo(datagram.data(), datagram.size(), address, PEER_PORT);
+    const PeerBytes datagram = Presence();
+    (void)m_Sockets.SendTo(datagram.data(), datagram.size(), address, PEER_PORT);
 }
 
 std::string CCommunicator::NameByAddress(const std::string& address) const {
     const auto found = m_UsersByAddress.find(address);
-    return found != m_UsersByAddress.end() ? std::string(found->second->name) : std::string("Unknown");
+    if (found != m_UsersByAddress.end())
+        return found->second->name;
+    return m_pOwnUser && IsOwnAddress(address) ? std::string(m_pOwnUser->name) : std::string("Unknown");
 }
 
 void CCommunicator::AddUser(const std::string& senderAddress, int length) {
+    // We answer our own query on each network we are on: we are listed once, by the address that answered first.
+    const bool own = IsOwnAddress(senderAddress);
+    if (own && m_pOwnUser)
+        return;
     auto user = std::make_unique<PeerUser>();
     ParsePresence(m_ReceiveBuffer, length, senderAddress.c_str(), *user);
     // The key is the address as stored (cut to its field), so that the index and the list always agree; the first
     // presence from an address wins.
-    if (m_UsersByAddress.emplace(user->address, user.get()).second)
+    if (m_UsersByAddress.emplace(user->address, user.get()).second) {
+        if (own)
+            m_pOwnUser = user.get();
         users.push_back(std::move(user));
+    }
 }
 
 void CCommunicator::Notify(const std::string& senderAddress, int length, const uint8_t* data, intptr_t kind) {
@@ -120,14 +135,23 @@ int CCommunicator::OnDatagram(CNotifySocket& from) {
         break;
     case PeerDatagramKind::Drop:
         break;
-    case PeerDatagramKind::Query:
-        SendPresence(senderAddress);  // refreshing or not
+    case PeerDatagramKind::Query: {
+        // Refreshing or not, and through the socket the query came in by: the asker knows us by that network's
+        // address.
+        const PeerBytes presence = Presence();
+        (void)from.SendTo(presence.data(), presence.size(), senderAddress, PEER_PORT);
         break;
+    }
     case PeerDatagramKind::Presence:
         if (m_bRefreshing)
             AddUser(senderAddress, n);
         break;
     case PeerDatagramKind::Message:
+        // A line of ours to everybody comes back once from each network we are on: it is shown once, as it came
+        // back on the first one.
+        if (IsOwnAddress(senderAddress) && senderAddress != m_Sockets.FirstAddress() &&
+            PeerType(m_ReceiveBuffer, n) == PEER_TEXT_ALL)
+            break;
         // The owner reads the buffer during this call; nothing here touches it until the call returns.
         Notify(senderAddress, std::max(n, 0), m_ReceiveBuffer, PEER_NOTICE_MESSAGE);
         break;

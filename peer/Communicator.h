@@ -1,5 +1,6 @@
-// The messenger: one UDP socket on port 6666 for the whole run. It always answers queries with our presence and hands
-// every message to its owner; during a refresh it collects the presences that answer its query, one per address.
+// The messenger: a UDP socket on port 6666 on every network the PC is on, for the whole run (networks that come and
+// go are followed at each refresh). It always answers queries with our presence and hands every message to its
+// owner; during a refresh it collects the presences that answer its query, one per address, and ourselves once.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +11,7 @@
 
 #include "base/AppContext.h"
 #include "base/GameWindow.h"
+#include "network/NetworkSockets.h"
 #include "network/NotifySocket.h"
 #include "peer/PeerDatagrams.h"
 
@@ -39,27 +41,33 @@ public:
     // Newer-version notices given in one run; later ones are dropped.
     static constexpr int NEWER_VERSION_NOTICES = 10;
 
-    // bindAddress: the host's own address (LocalAddress). settings: Name and Sign are read at every presence sent.
+    // bindAddress: the host's own address (LocalAddress), bound alone when the PC's networks cannot be learnt.
+    // settings: Name and Sign are read at every presence sent.
     CCommunicator(ISocketFactory& factory, std::string bindAddress, const SettingsRecord& settings,
                   const IWindowFinder& windows);
     ~CCommunicator() override;
     CCommunicator(const CCommunicator&) = delete;
     CCommunicator& operator=(const CCommunicator&) = delete;
 
-    // Opens the socket for the whole run: 0, or -1 (then nothing is ever received).
+    // Opens the sockets for the whole run: 0, or -1 when none could be opened (then nothing is ever received).
     [[nodiscard]] int Start();
     // Set once Start has succeeded; null: notices are dropped.
     void SetOwner(IPeerNoticeSink* owner) { ownerWindow = owner; }
 
-    [[nodiscard]] int BeginRefresh();  // 0, or -1 when the query could not be sent (or there is no socket)
+    // Follows the networks that came or went, then queries each: 0, or -1 when the query went out on none.
+    [[nodiscard]] int BeginRefresh();
     void EndRefresh() { m_bRefreshing = false; }
     bool IsRefreshing() const { return m_bRefreshing; }
 
-    // address empty: to everybody (type 2, broadcast); else type 3 to that address. The outcome is not reported.
+    // address empty: to everybody (type 2, broadcast on each network); else type 3 to that address. The outcome is
+    // not reported.
     void SendText(const std::string& address, const std::string& text);
     void SendPresence(const std::string& address);
 
+    // Our own addresses all give our own entry's name.
     std::string NameByAddress(const std::string& address) const;
+    // One of this PC's addresses (the user listed with it is ourselves).
+    bool IsOwnAddress(const std::string& address) const { return m_Sockets.IsOwnAddress(address); }
     bool FindUser(const std::string& address) const { return m_UsersByAddress.count(address) != 0; }
     const std::vector<std::unique_ptr<PeerUser>>& Users() const { return users; }
 
@@ -69,14 +77,16 @@ private:
     void ClearUsers();
     void AddUser(const std::string& senderAddress, int length);
     void Notify(const std::string& senderAddress, int length, const uint8_t* data, intptr_t kind);
+    PeerBytes Presence() const;
 
     ISocketFactory& m_Factory;
-    std::string m_strBindAddress;
     const SettingsRecord& m_Settings;
     const IWindowFinder& m_Windows;
 
-    std::unique_ptr<CNotifySocket> socket;
+    CNetworkSockets m_Sockets;
+    bool m_bStarted = false;
     std::vector<std::unique_ptr<PeerUser>> users;
+    const PeerUser* m_pOwnUser = nullptr;  // ourselves among users, listed by whichever of our addresses answered
     bool m_bRefreshing = false;
     IPeerNoticeSink* ownerWindow = nullptr;
 

@@ -61,7 +61,7 @@ WhisperTarget ChooseWhisperTarget(const std::vector<std::unique_ptr<PeerUser>>& 
 
 CPeerModule::CPeerModule(IModuleHost& host, ISocketFactory& sockets, const CAppContext& context,
                          const IWindowFinder& windows)
-    : m_Host(host), m_Context(context), m_Communicator(sockets, context.LocalAddress(), context.Settings(), windows) {}
+    : m_Host(host), m_Communicator(sockets, context.LocalAddress(), context.Settings(), windows) {}
 
 int CPeerModule::Start() {
     const int result = m_Communicator.Start();
@@ -100,9 +100,9 @@ void CPeerModule::EndRefresh() {
 
 void CPeerModule::BuildTreeSection(ITreeView& tree) {
     const TreeItem root = tree.InsertItem(TREE_NONE, "KVL's online", IMG_ROOT_USERS, false);
-    const std::string& local = m_Context.LocalAddress();
     for (const auto& user : m_Communicator.Users()) {
-        const TreeItem item = tree.InsertItem(root, user->name, UserImage(user->state), local == user->address);
+        const TreeItem item =
+            tree.InsertItem(root, user->name, UserImage(user->state), m_Communicator.IsOwnAddress(user->address));
         tree.InsertItem(item, FormatLine("Address: %s", user->address), IMG_ADDRESS, false);
         tree.InsertItem(item, FormatLine("Sign: %s", user->sign), IMG_SIGN, false);
         m_Host.AddKeyword(user->name);

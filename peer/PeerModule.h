@@ -44,7 +44,6 @@ private:
     void ListUsers();
 
     IModuleHost& m_Host;
-    const CAppContext& m_Context;
     CCommunicator m_Communicator;
     // The sender of the last private message: where "r" replies go (empty: to everybody).
     std::string m_strReplyTo;

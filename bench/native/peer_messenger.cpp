@@ -73,6 +73,7 @@ public:
         return s;
     }
     std::string ResolveHost(const std::string&) override { return std::string(); }
+    std::vector<Network> Networks() override { return {}; }
     std::vector<Arrival> queue;
     QueueSocket* live = nullptr;
 };

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "base/win32/WindowProc.h"
+#include "network/win32/LocalAddressQuery.h"
 
 namespace {
 
@@ -122,6 +123,8 @@ std::string CWinsockFactory::ResolveHost(const std::string& name) {
     std::memcpy(&address, host->h_addr_list[0], sizeof(address));
     return ::inet_ntoa(address);
 }
+
+std::vector<ISocketFactory::Network> CWinsockFactory::Networks() { return QueryNetworks(); }
 
 void CWinsockFactory::OnSocketNotify(SOCKET handle, LPARAM event) {
     if (WSAGETSELECTEVENT(event) != FD_READ)

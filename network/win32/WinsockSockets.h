@@ -44,6 +44,7 @@ public:
 
     std::unique_ptr<CNotifySocket> CreateUdpSocket() override;
     std::string ResolveHost(const std::string& name) override;
+    std::vector<Network> Networks() override;
 
     static constexpr const char* kFaultName = "socket notifications";
     LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

@@ -1020,7 +1020,7 @@ class FakeGame:
 
 
 class Host:
-    def __init__(self, harness, index, name, addrs, hostname, hosts_lines):
+    def __init__(self, harness, index, name, addrs, hostname, hosts_lines, bridge):
         self.harness, self.index, self.name = harness, index, name
         self.addrs = list(addrs)
         self.addr = self.addrs[0]
@@ -1029,15 +1029,11 @@ class Host:
         self._prefix = None
         self._ctl = None
         self.procs = []
-        lan = harness.lan_ns
-        veth = "v%d" % index
+        self.interfaces = 0
         run(["ip", "netns", "add", self.ns])
         harness.netns.append(self.ns)
-        run(["ip", "link", "add", "eth0", "netns", self.ns, "type", "veth", "peer", "name", veth, "netns", lan])
-        run(["ip", "-n", lan, "link", "set", veth, "master", "br0", "up"])
         run(["ip", "-n", self.ns, "link", "set", "lo", "up"])
-        self.add_addresses(self.addrs)
-        run(["ip", "-n", self.ns, "link", "set", "eth0", "up"])
+        self.add_interface(bridge, self.addrs)
         run(["ip", "-n", self.ns, "route", "add", "default", "dev", "eth0"])
         etc = "/etc/netns/" + self.ns
         os.makedirs(etc, exist_ok=True)
@@ -1047,9 +1043,24 @@ class Host:
         with open(os.path.join(etc, "hosts"), "w") as f:
             f.write("127.0.0.1\tlocalhost\n" + "".join(l + "\n" for l in hosts_lines))
 
-    def add_addresses(self, addrs):
-        """Adds addresses to eth0 in one `ip -batch` (a thousand take well under a second)."""
-        batch = "".join("address add %s/16 broadcast 10.77.255.255 dev eth0\n" % a for a in addrs)
+    def add_interface(self, bridge, addrs):
+        """One more interface (eth0, eth1, ...) plugged into a network of the LAN (a bridge, see Harness.network),
+        with these addresses; its name."""
+        dev, veth = "eth%d" % self.interfaces, "v%d.%d" % (self.index, self.interfaces)
+        self.interfaces += 1
+        lan = self.harness.lan_ns
+        self.harness.network(bridge)
+        run(["ip", "link", "add", dev, "netns", self.ns, "type", "veth", "peer", "name", veth, "netns", lan])
+        run(["ip", "-n", lan, "link", "set", veth, "master", bridge, "up"])
+        self.add_addresses(addrs, dev)
+        run(["ip", "-n", self.ns, "link", "set", dev, "up"])
+        return dev
+
+    def add_addresses(self, addrs, dev="eth0"):
+        """Adds addresses (each in its /16) to an interface in one `ip -batch` (a thousand take well under a
+        second)."""
+        batch = "".join("address add %s/16 broadcast %s.255.255 dev %s\n" % (a, a.rsplit(".", 2)[0], dev)
+                        for a in addrs)
         run(["ip", "-n", self.ns, "-batch", "-"], input=batch.encode())
         for a in addrs:
             if a not in self.addrs:
@@ -1192,8 +1203,8 @@ class Harness:
         self.lan_ns = self.run_id + "--lan"
         run(["ip", "netns", "add", self.lan_ns])
         self.netns.append(self.lan_ns)
-        run(["ip", "-n", self.lan_ns, "link", "add", "br0", "type", "bridge"])
-        run(["ip", "-n", self.lan_ns, "link", "set", "br0", "up"])
+        self.bridges = []
+        self.network("br0")
 
     def __enter__(self):
         return self
@@ -1207,13 +1218,22 @@ class Harness:
             self._display = Display(self.workdir)
         return self._display
 
-    def host(self, name, addrs, hostname=None, hosts_lines=None):
-        """A host on the LAN; addrs: one address or a list (the first is the host's own)."""
+    def host(self, name, addrs, hostname=None, hosts_lines=None, network="br0"):
+        """A host on the LAN; addrs: one address or a list (the first is the host's own), on its eth0 in that
+        network (more with Host.add_interface)."""
         if isinstance(addrs, str):
             addrs = [addrs]
-        h = Host(self, len(self.hosts), name, addrs, hostname, hosts_lines)
+        h = Host(self, len(self.hosts), name, addrs, hostname, hosts_lines, network)
         self.hosts.append(h)
         return h
+
+    def network(self, bridge):
+        """A network of the LAN, by its bridge's name ("br0" is made with the LAN; others when first asked for)."""
+        if bridge not in self.bridges:
+            run(["ip", "-n", self.lan_ns, "link", "add", bridge, "type", "bridge"])
+            run(["ip", "-n", self.lan_ns, "link", "set", bridge, "up"])
+            self.bridges.append(bridge)
+        return bridge
 
     def xdotool(self, *args):
         """Real pointer and key input on the run's display (it reaches every host's windows)."""

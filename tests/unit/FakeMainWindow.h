@@ -64,22 +64,27 @@ struct SentDatagram {
     Bytes bytes;
     std::string address;
     uint16_t port;
+    std::string from;  // the address of the socket it left by
 };
 
 class LanSocket;
 
-// The LAN as the program's sockets see it: each socket is found by the port it is bound to; everything sent is
-// recorded. With localAddress set, what is sent to this host (a broadcast, or its own address) comes back to the
-// socket on that port later, as the socket layer posts its notifications: Pump() delivers it.
+// The LAN as the program's sockets see it: each socket is found by the port and address it is bound to; everything
+// sent is recorded. With localAddress set, what is sent to this host (a broadcast, or one of its addresses) comes back
+// later, as the socket layer posts its notifications (Pump() delivers it): a broadcast to the socket that sent it,
+// from that socket's address (localAddress on a PC whose networks are not listed).
 class FakeLan : public ISocketFactory {
 public:
     std::unique_ptr<CNotifySocket> CreateUdpSocket() override;
+    std::vector<Network> Networks() override { return networks; }
     std::string ResolveHost(const std::string& name) override {
         const auto found = hostNames.find(name);
         return found != hostNames.end() ? found->second : std::string();
     }
-    // A datagram from `from` arrives at the socket bound to port, now; dropped when no socket is bound there.
-    void Deliver(const Bytes& bytes, const std::string& from, uint16_t port = GAME_SEARCH_PORT);
+    // A datagram from `from` arrives at the socket bound to port (on the network of address `at`, else the first),
+    // now; dropped when no socket is bound there.
+    void Deliver(const Bytes& bytes, const std::string& from, uint16_t port = GAME_SEARCH_PORT,
+                 const std::string& at = std::string());
     // A receive that fails in the socket layer.
     void DeliverFailure(uint16_t port);
     // Delivers the echoes of our own sends, in order, until none is left (answers to answers included).
@@ -101,13 +106,16 @@ public:
 
     bool failCreate = false;
     bool failBind = false;
+    std::set<std::string> failBindAddresses;
     std::set<uint16_t> failSendPorts;
     std::string localAddress;  // empty: nothing comes back
     std::string boundTo;       // the last successful or failed bind, "address:port"
     std::vector<std::string> options;
     std::vector<SentDatagram> sent;
     std::map<std::string, std::string> hostNames;  // what the resolver knows
-    std::map<uint16_t, LanSocket*> bound;
+    std::vector<Network> networks;                 // the PC's networks; none: they cannot be learnt
+    std::multimap<uint16_t, LanSocket*> bound;
+    LanSocket* BoundAt(uint16_t port, const std::string& address) const;
 
 private:
     friend class LanSocket;
@@ -116,6 +124,7 @@ private:
         std::string from;
         uint16_t port;
         bool fail;
+        std::string at;  // the address of the socket it arrives at; empty: the first on the port
     };
     void Arrive(const Arrival& arrival);
     std::deque<Arrival> m_Echoes;
@@ -138,17 +147,24 @@ public:
     }
     bool Bind(const std::string& address, uint16_t port) override {
         m_Lan.boundTo = address + ":" + std::to_string(port);
-        if (m_Lan.failBind)
+        if (m_Lan.failBind || m_Lan.failBindAddresses.count(address))
             return false;
-        m_Lan.bound[port] = this;
+        m_Lan.bound.emplace(port, this);
+        m_strAddress = address;
         return true;
     }
     bool SendTo(const uint8_t* data, size_t size, const std::string& address, uint16_t port) override {
-        m_Lan.sent.push_back({Bytes(data, data + size), address, port});
+        m_Lan.sent.push_back({Bytes(data, data + size), address, port, m_strAddress});
         if (m_Lan.failSendPorts.count(port))
             return false;
-        if (!m_Lan.localAddress.empty() && (address == "255.255.255.255" || address == m_Lan.localAddress))
-            m_Lan.m_Echoes.push_back({Bytes(data, data + size), m_Lan.localAddress, port, false});
+        if (m_Lan.localAddress.empty())
+            return true;
+        const std::string from = m_Lan.networks.empty() ? m_Lan.localAddress : m_strAddress;
+        const bool toUs = address == m_Lan.localAddress || m_Lan.BoundAt(port, address) != nullptr;
+        if (address == "255.255.255.255")
+            m_Lan.m_Echoes.push_back({Bytes(data, data + size), from, port, false, m_strAddress});
+        else if (toUs)
+            m_Lan.m_Echoes.push_back({Bytes(data, data + size), from, port, false, address});
         return true;
     }
     int ReceiveFrom(uint8_t* buffer, size_t capacity, std::string& fromAddress, uint16_t& fromPort) override {
@@ -167,6 +183,7 @@ public:
 private:
     friend class FakeLan;
     FakeLan& m_Lan;
+    std::string m_strAddress;  // where it is bound
     std::deque<FakeLan::Arrival> m_Inbox;
 };
 
@@ -176,19 +193,31 @@ inline std::unique_ptr<CNotifySocket> FakeLan::CreateUdpSocket() {
     return std::make_unique<LanSocket>(*this);
 }
 
+inline LanSocket* FakeLan::BoundAt(uint16_t port, const std::string& address) const {
+    const auto sockets = bound.equal_range(port);
+    for (auto it = sockets.first; it != sockets.second; ++it)
+        if (it->second->m_strAddress == address)
+            return it->second;
+    return nullptr;
+}
+
 inline void FakeLan::Arrive(const Arrival& arrival) {
-    auto it = bound.find(arrival.port);
-    if (it == bound.end())
-        return;
-    it->second->m_Inbox.push_back(arrival);
-    it->second->Notify();
+    LanSocket* socket = BoundAt(arrival.port, arrival.at);
+    if (!socket) {
+        const auto first = bound.find(arrival.port);
+        if (first == bound.end())
+            return;
+        socket = first->second;
+    }
+    socket->m_Inbox.push_back(arrival);
+    socket->Notify();
 }
 
-inline void FakeLan::Deliver(const Bytes& bytes, const std::string& from, uint16_t port) {
-    Arrive({bytes, from, port, false});
+inline void FakeLan::Deliver(const Bytes& bytes, const std::string& from, uint16_t port, const std::string& at) {
+    Arrive({bytes, from, port, false, at});
 }
 
-inline void FakeLan::DeliverFailure(uint16_t port) { Arrive({{}, "", port, true}); }
+inline void FakeLan::DeliverFailure(uint16_t port) { Arrive({{}, "", port, true, ""}); }
 
 inline void FakeLan::Pump() {
     while (!m_Echoes.empty()) {

@@ -188,6 +188,88 @@ TEST_F(CommunicatorTest, MessagesAndNewerVersionsAreHandedOverOthersAreNot) {
     EXPECT_EQ(sink.seen.size(), 0u) << "a failed receive is dropped";
 }
 
+// A PC on two networks: the host's own (10.77/16, listed second by the system) and another (10.78/16).
+class TwoNetworksTest : public CommunicatorTest {
+protected:
+    void SetUp() override {
+        lan.localAddress = LOCAL;  // what we send to ourselves comes back
+        lan.networks = {{OTHER, "255.255.0.0"}, {LOCAL, "255.255.0.0"}};
+        CommunicatorTest::SetUp();
+    }
+    // "from>to" of what went to port 6666, and forgets it.
+    std::vector<std::string> Sends() {
+        std::vector<std::string> out;
+        for (const SentDatagram& d : lan.SentTo(PEER_PORT))
+            out.push_back(d.from + ">" + d.address);
+        lan.sent.clear();
+        return out;
+    }
+    static constexpr const char* OTHER = "10.78.0.2";
+};
+
+TEST_F(TwoNetworksTest, EachNetworkIsQueriedOnceAndWeAreListedOnce) {
+    EXPECT_EQ(lan.bound.count(PEER_PORT), 2u);
+    ASSERT_EQ(communicator.BeginRefresh(), 0);
+    EXPECT_EQ(Sends(), (std::vector<std::string>{"10.77.0.2>255.255.255.255", "10.78.0.2>255.255.255.255"}));
+    // Our query comes back on both networks and is answered on each; we are listed by the first answer.
+    lan.Pump();
+    EXPECT_EQ(Sends(), (std::vector<std::string>{"10.77.0.2>10.77.0.2", "10.78.0.2>10.78.0.2"}));
+    lan.Deliver(PeerPresenceBytes("ann", "", 0), "10.78.0.7", PEER_PORT, OTHER);
+    lan.Deliver(PeerPresenceBytes("bob", "", 0), "10.77.0.8", PEER_PORT, LOCAL);
+    // Another copy's query is answered through the socket it came by: it knows us by that network's address.
+    lan.Deliver(PeerHeader(45168, 0), "10.78.0.9", PEER_PORT, OTHER);
+    EXPECT_EQ(Sends(), std::vector<std::string>{"10.78.0.2>10.78.0.9"});
+    communicator.EndRefresh();
+    EXPECT_EQ(UserLines(),
+              (std::vector<std::string>{"10.77.0.2 Zer0 gl hf 0", "10.78.0.7 ann  0", "10.77.0.8 bob  0"}));
+    EXPECT_TRUE(communicator.IsOwnAddress(OTHER));
+    EXPECT_TRUE(communicator.IsOwnAddress(LOCAL));
+    EXPECT_FALSE(communicator.IsOwnAddress("10.78.0.7"));
+    EXPECT_EQ(communicator.NameByAddress(OTHER), "Zer0") << "all our addresses are ours";
+}
+
+TEST_F(TwoNetworksTest, TextsReachEveryNetworkOnceAndOurOwnLineShowsOnce) {
+    communicator.SendText("", "hello");
+    EXPECT_EQ(Sends(), (std::vector<std::string>{"10.77.0.2>255.255.255.255", "10.78.0.2>255.255.255.255"}));
+    lan.Pump();
+    ASSERT_EQ(sink.seen.size(), 1u);
+    EXPECT_EQ(sink.seen[0].address, LOCAL);
+    EXPECT_EQ(sink.seen[0].text, "hello");
+    // A private text leaves on the network that holds its address; elsewhere the system routes it from the first.
+    communicator.SendText("10.78.0.9", "psst");
+    communicator.SendText("192.168.1.9", "far");
+    EXPECT_EQ(Sends(), (std::vector<std::string>{"10.78.0.2>10.78.0.9", "10.77.0.2>192.168.1.9"}));
+}
+
+TEST_F(TwoNetworksTest, NetworksThatComeAndGoAreFollowedAtTheNextRefresh) {
+    LanSocket* own = lan.BoundAt(PEER_PORT, LOCAL);
+    lan.networks.push_back({"10.79.0.2", "255.255.0.0"});
+    ASSERT_EQ(communicator.BeginRefresh(), 0);
+    EXPECT_EQ(Sends().size(), 3u);
+    lan.networks.erase(lan.networks.begin());  // the other network is gone
+    lan.failBindAddresses = {"10.79.0.2"};     // and the new one is not taken again: it is kept as it is
+    ASSERT_EQ(communicator.BeginRefresh(), 0);
+    EXPECT_EQ(Sends(), (std::vector<std::string>{"10.77.0.2>255.255.255.255", "10.79.0.2>255.255.255.255"}));
+    EXPECT_EQ(lan.BoundAt(PEER_PORT, OTHER), nullptr);
+    EXPECT_EQ(lan.BoundAt(PEER_PORT, LOCAL), own) << "a network that stays keeps its socket";
+}
+
+TEST(Communicator, ANetworkThatCannotBeBoundLeavesTheOthers) {
+    FakeLan lan;
+    FakeWindows windows;
+    SettingsRecord settings;
+    lan.networks = {{"10.77.0.2", "255.255.0.0"}, {"10.78.0.2", "255.255.0.0"}};
+    lan.failBindAddresses = {"10.77.0.2"};
+    CCommunicator communicator{lan, "10.77.0.2", settings, windows};
+    ASSERT_EQ(communicator.Start(), 0);
+    EXPECT_EQ(communicator.BeginRefresh(), 0);
+    ASSERT_EQ(lan.SentTo(PEER_PORT).size(), 1u);
+    EXPECT_EQ(lan.SentTo(PEER_PORT)[0].from, "10.78.0.2");
+    lan.failBindAddresses.clear();
+    EXPECT_EQ(communicator.BeginRefresh(), 0);
+    EXPECT_EQ(lan.SentTo(PEER_PORT).size(), 3u) << "taken at the next refresh";
+}
+
 TEST_F(CommunicatorTest, ADatagramLongerThanTheBufferIsHandledAsItsBeginning) {
     lan.Deliver(PeerRaw(45168, 2, std::string(1500, 'w')), "10.77.0.5", PEER_PORT);
     ASSERT_EQ(sink.seen.size(), 1u);

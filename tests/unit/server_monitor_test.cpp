@@ -49,6 +49,7 @@ public:
         return s;
     }
     std::string ResolveHost(const std::string&) override { return std::string(); }
+    std::vector<Network> Networks() override { return networks; }
 
     // A datagram arrives on the open socket: queued, then the socket's notification.
     void Deliver(const Bytes& bytes, const std::string& from) {
@@ -63,7 +64,9 @@ public:
     }
 
     bool failCreate = false, failReuse = false, failBroadcast = false, failBind = false, failSend = false;
-    bool echoSends = false;  // a broadcast comes back to the sender's own socket, as on a real LAN
+    bool echoSends = false;         // a broadcast comes back to the sender's own socket, as on a real LAN
+    std::vector<Network> networks;  // none: they cannot be learnt
+    std::string failBindAt;         // the address whose bind fails
 
     std::vector<std::string> log;
     std::deque<Arrival> queue;
@@ -93,7 +96,7 @@ bool FakeSocket::SetOption(SocketOption option, int value) {
 bool FakeSocket::Bind(const std::string& address, uint16_t port) {
     m_Factory.log.push_back("bind " + address + ":" + std::to_string(port));
     m_Factory.ownerAtBind = owner;
-    return !m_Factory.failBind;
+    return !m_Factory.failBind && address != m_Factory.failBindAt;
 }
 
 bool FakeSocket::SendTo(const uint8_t* data, size_t size, const std::string& address, uint16_t port) {
@@ -376,4 +379,33 @@ TEST_F(ServerMonitorTest, ManyHostsAreEachRecordedOnce) {
     EXPECT_EQ(monitor.IdlePlayers().size(), 150u);
     for (const auto& g : monitor.Games())
         EXPECT_EQ(std::string(g->name).substr(std::string(g->name).size() - 2), "r0");
+}
+
+TEST_F(ServerMonitorTest, EveryNetworkIsSearchedOnceAndTheAnswersMakeOneList) {
+    // The host's own address comes first, whatever the system's order; a network listed twice is searched once.
+    factory.networks = {{"10.78.0.2", "255.255.0.0"}, {"192.168.5.10", "255.255.255.0"}, {"10.78.0.2", "255.255.0.0"}};
+    ASSERT_EQ(monitor.BeginRefresh(), 0);
+    const std::vector<std::string> expected = {
+        "create",      "reuseaddr 1", "broadcast 1",         "bind 192.168.5.10:6111",    "create",
+        "reuseaddr 1", "broadcast 1", "bind 10.78.0.2:6111", "send 255.255.255.255:6111", "send 255.255.255.255:6111"};
+    EXPECT_EQ(factory.log, expected);
+    factory.Deliver(AdvertBytes("Near", "Plains"), "192.168.5.20");
+    factory.Deliver(AdvertBytes("Far", "Plains"), "10.78.0.20");
+    factory.Deliver(AdvertBytes("Near again", "Plains"), "192.168.5.20");
+    factory.Deliver(AdvertBytes("Both", "Plains"), "192.168.5.30");  // one PC on both networks: two hosts
+    factory.Deliver(AdvertBytes("Both", "Plains"), "10.78.0.30");
+    monitor.EndRefresh();
+    EXPECT_EQ(GameAddresses(), (std::vector<std::string>{"192.168.5.20", "10.78.0.20", "192.168.5.30", "10.78.0.30"}));
+    EXPECT_EQ(factory.destroyed, 2);
+}
+
+TEST_F(ServerMonitorTest, ANetworkThatFailsLeavesTheOthersSearched) {
+    factory.networks = {{"192.168.5.10", "255.255.255.0"}, {"10.78.0.2", "255.255.0.0"}};
+    factory.failBindAt = "192.168.5.10";
+    ASSERT_EQ(monitor.BeginRefresh(), 0);
+    EXPECT_EQ(factory.log.back(), "send 255.255.255.255:6111");
+    EXPECT_EQ(factory.sent.size(), 1u);
+    factory.failBindAt = "";
+    factory.failSend = true;
+    EXPECT_EQ(monitor.BeginRefresh(), -2) << "the search went out on no network";
 }
