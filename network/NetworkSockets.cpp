@@ -10,6 +10,11 @@ namespace {
 
 constexpr const char* LIMITED_BROADCAST = "255.255.255.255";
 
+std::string DottedQuad(uint32_t value) {
+    return std::to_string(value >> 24) + "." + std::to_string(value >> 16 & 0xFF) + "." +
+           std::to_string(value >> 8 & 0xFF) + "." + std::to_string(value & 0xFF);
+}
+
 }  // namespace
 
 CNetworkSockets::CNetworkSockets(ISocketFactory& factory, std::string fallbackAddress, Opener open)
@@ -65,9 +70,15 @@ size_t CNetworkSockets::Update(CSocketSink& owner) {
 }
 
 bool CNetworkSockets::Broadcast(const uint8_t* data, size_t size, uint16_t port) {
+    // On one network the limited broadcast, as ever. On several, each network's own broadcast address: the system
+    // routes it out of that network's adapter by its destination, on every version of Windows, where the limited
+    // broadcast may leave by one adapter only whatever the socket is bound to.
+    const bool several = m_Networks.size() > 1;
     bool sent = false;
-    for (Open& open : m_Networks)
-        sent = open.socket->SendTo(data, size, LIMITED_BROADCAST, port) || sent;
+    for (Open& open : m_Networks) {
+        const std::string to = several ? DottedQuad(open.prefix | ~open.mask) : std::string(LIMITED_BROADCAST);
+        sent = open.socket->SendTo(data, size, to, port) || sent;
+    }
     return sent;
 }
 

@@ -30,7 +30,8 @@ public:
     void CloseAll() { m_Networks.clear(); }
     size_t Count() const { return m_Networks.size(); }
 
-    // To 255.255.255.255 on every network; whether it went out on at least one.
+    // To everybody on every network (255.255.255.255 on one, each network's broadcast address on several); whether
+    // it went out on at least one.
     [[nodiscard]] bool Broadcast(const uint8_t* data, size_t size, uint16_t port);
     // Through the socket of the network that holds the address, else the first one (the system routes it on).
     [[nodiscard]] bool SendTo(const uint8_t* data, size_t size, const std::string& address, uint16_t port);

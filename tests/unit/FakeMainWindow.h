@@ -14,6 +14,7 @@
 
 #include "app/MainController.h"
 #include "app/Subsystems.h"
+#include "network/LocalAddress.h"
 #include "tests/unit/FakeKeyboard.h"
 #include "tests/unit/FakeOverlay.h"
 #include "tests/unit/FakeTreeView.h"
@@ -116,6 +117,17 @@ public:
     std::vector<Network> networks;                 // the PC's networks; none: they cannot be learnt
     std::multimap<uint16_t, LanSocket*> bound;
     LanSocket* BoundAt(uint16_t port, const std::string& address) const;
+    // The broadcast address of the listed network that holds this address; empty when none does.
+    std::string BroadcastOf(const std::string& address) const {
+        uint32_t a = 0, m = 0;
+        for (const Network& n : networks)
+            if (n.address == address && ParseDottedQuad(n.address, a) && ParseDottedQuad(n.mask, m)) {
+                const uint32_t b = a | ~m;
+                return std::to_string(b >> 24) + "." + std::to_string(b >> 16 & 0xFF) + "." +
+                       std::to_string(b >> 8 & 0xFF) + "." + std::to_string(b & 0xFF);
+            }
+        return std::string();
+    }
 
 private:
     friend class LanSocket;
@@ -161,7 +173,7 @@ public:
             return true;
         const std::string from = m_Lan.networks.empty() ? m_Lan.localAddress : m_strAddress;
         const bool toUs = address == m_Lan.localAddress || m_Lan.BoundAt(port, address) != nullptr;
-        if (address == "255.255.255.255")
+        if (address == "255.255.255.255" || address == m_Lan.BroadcastOf(m_strAddress))
             m_Lan.m_Echoes.push_back({Bytes(data, data + size), from, port, false, m_strAddress});
         else if (toUs)
             m_Lan.m_Echoes.push_back({Bytes(data, data + size), from, port, false, address});

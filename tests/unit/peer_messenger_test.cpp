@@ -210,7 +210,7 @@ protected:
 TEST_F(TwoNetworksTest, EachNetworkIsQueriedOnceAndWeAreListedOnce) {
     EXPECT_EQ(lan.bound.count(PEER_PORT), 2u);
     ASSERT_EQ(communicator.BeginRefresh(), 0);
-    EXPECT_EQ(Sends(), (std::vector<std::string>{"10.77.0.2>255.255.255.255", "10.78.0.2>255.255.255.255"}));
+    EXPECT_EQ(Sends(), (std::vector<std::string>{"10.77.0.2>10.77.255.255", "10.78.0.2>10.78.255.255"}));
     // Our query comes back on both networks and is answered on each; we are listed by the first answer.
     lan.Pump();
     EXPECT_EQ(Sends(), (std::vector<std::string>{"10.77.0.2>10.77.0.2", "10.78.0.2>10.78.0.2"}));
@@ -230,7 +230,7 @@ TEST_F(TwoNetworksTest, EachNetworkIsQueriedOnceAndWeAreListedOnce) {
 
 TEST_F(TwoNetworksTest, TextsReachEveryNetworkOnceAndOurOwnLineShowsOnce) {
     communicator.SendText("", "hello");
-    EXPECT_EQ(Sends(), (std::vector<std::string>{"10.77.0.2>255.255.255.255", "10.78.0.2>255.255.255.255"}));
+    EXPECT_EQ(Sends(), (std::vector<std::string>{"10.77.0.2>10.77.255.255", "10.78.0.2>10.78.255.255"}));
     lan.Pump();
     ASSERT_EQ(sink.seen.size(), 1u);
     EXPECT_EQ(sink.seen[0].address, LOCAL);
@@ -249,7 +249,7 @@ TEST_F(TwoNetworksTest, NetworksThatComeAndGoAreFollowedAtTheNextRefresh) {
     lan.networks.erase(lan.networks.begin());  // the other network is gone
     lan.failBindAddresses = {"10.79.0.2"};     // and the new one is not taken again: it is kept as it is
     ASSERT_EQ(communicator.BeginRefresh(), 0);
-    EXPECT_EQ(Sends(), (std::vector<std::string>{"10.77.0.2>255.255.255.255", "10.79.0.2>255.255.255.255"}));
+    EXPECT_EQ(Sends(), (std::vector<std::string>{"10.77.0.2>10.77.255.255", "10.79.0.2>10.79.255.255"}));
     EXPECT_EQ(lan.BoundAt(PEER_PORT, OTHER), nullptr);
     EXPECT_EQ(lan.BoundAt(PEER_PORT, LOCAL), own) << "a network that stays keeps its socket";
 }

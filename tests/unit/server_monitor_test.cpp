@@ -382,12 +382,13 @@ TEST_F(ServerMonitorTest, ManyHostsAreEachRecordedOnce) {
 }
 
 TEST_F(ServerMonitorTest, EveryNetworkIsSearchedOnceAndTheAnswersMakeOneList) {
-    // The host's own address comes first, whatever the system's order; a network listed twice is searched once.
+    // The host's own address comes first, whatever the system's order; a network listed twice is searched once. On
+    // several networks each one's own broadcast address takes the search out of its adapter.
     factory.networks = {{"10.78.0.2", "255.255.0.0"}, {"192.168.5.10", "255.255.255.0"}, {"10.78.0.2", "255.255.0.0"}};
     ASSERT_EQ(monitor.BeginRefresh(), 0);
     const std::vector<std::string> expected = {
         "create",      "reuseaddr 1", "broadcast 1",         "bind 192.168.5.10:6111",    "create",
-        "reuseaddr 1", "broadcast 1", "bind 10.78.0.2:6111", "send 255.255.255.255:6111", "send 255.255.255.255:6111"};
+        "reuseaddr 1", "broadcast 1", "bind 10.78.0.2:6111", "send 192.168.5.255:6111", "send 10.78.255.255:6111"};
     EXPECT_EQ(factory.log, expected);
     factory.Deliver(AdvertBytes("Near", "Plains"), "192.168.5.20");
     factory.Deliver(AdvertBytes("Far", "Plains"), "10.78.0.20");
