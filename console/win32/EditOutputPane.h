@@ -27,11 +27,14 @@ public:
     void OnControlDestroyed(HWND hwnd);
 
 private:
-    void Flush();
+    // Appends what waits: all of it, or one piece (the rest on the next turn of the message loop).
+    void Flush(bool all);
     void Detach();
 
     HWND m_hEdit = nullptr;
     // Text written since the control was last brought up to date.
     std::string m_strPending;
     bool m_bFlushArmed = false;
+    bool m_bFlushing = false;
+    DWORD m_RepaintedAt = 0;  // tick count of the last repaint asked for
 };
