@@ -88,6 +88,10 @@ void CGameAssistant::Shutdown() {
     }
     if (m_pCanvas)
         StopDrawing();
+    if (m_bTextTimer) {
+        m_Host.KillTimer(TIMER_CONSOLE_TEXT);
+        m_bTextTimer = false;
+    }
     if (m_bHooked) {
         m_Platform.keyRelay.RemoveHook();
         m_bHooked = false;
@@ -380,7 +384,16 @@ bool CGameAssistant::CompleteInput(std::string& input) const {
 }
 
 void CGameAssistant::AddOverlayText(const std::string& text) {
+    // Taken in once the thread is idle, with whatever else is written meanwhile: a flood of chat writes a line at a
+    // time, and taking a line in asks the window system about the game and may ask the game to repaint.
     m_strPending += text;
+    if (!m_bTextTimer)
+        m_bTextTimer = m_Host.SetTimer(TIMER_CONSOLE_TEXT, 0) != 0;
+    if (!m_bTextTimer)
+        TakeInPendingText();  // no timer to be had: now
+}
+
+void CGameAssistant::TakeInPendingText() {
     int added = 0;
     size_t start = 0;
     for (size_t end; (end = m_strPending.find("\r\n", start)) != std::string::npos; start = end + 2) {
@@ -421,6 +434,11 @@ void CGameAssistant::OnTimer(unsigned id) {
         m_Host.KillTimer(TIMER_CONSOLE_CLEAR);
         if (!m_pCanvas)
             InvalidateConsole();
+        break;
+    case TIMER_CONSOLE_TEXT:
+        m_Host.KillTimer(TIMER_CONSOLE_TEXT);
+        m_bTextTimer = false;
+        TakeInPendingText();
         break;
     default:
         break;

@@ -66,7 +66,7 @@ public:
     void DrainHookEvents() override;
     void OnHookNotify(const HookEvent& event);
 
-    // IOverlaySink: every console write; completed lines go to the in-game console.
+    // IOverlaySink: every console write; completed lines go to the in-game console when the thread is next idle.
     void AddOverlayText(const std::string& text) override;
     // Looks the game window up; a console open over a game that has gone is closed. Answers 0.
     int WatchGameWindow();
@@ -86,6 +86,8 @@ private:
     void OnConsoleEditingKey(uint32_t vk);
     void RunBoundKey(uint32_t vk);
 
+    // The completed lines of what was written: into the in-game console, and on show over the game in front.
+    void TakeInPendingText();
     void StartDrawing();
     void StopDrawing();
     void StopHideTimer();
@@ -109,6 +111,7 @@ private:
     std::unique_ptr<IQueueSync> m_pQueueSync;
     std::unique_ptr<CKeyQueue> m_pKeyQueue;
     std::unique_ptr<IWorkerThread> m_pWorker;
+    bool m_bTextTimer = false;  // TIMER_CONSOLE_TEXT is set
     bool m_bFonts = false;
     bool m_bHooked = false;
 };

@@ -13,6 +13,7 @@ enum : unsigned {
     TIMER_CONSOLE_PAINT = 4001,  // repaints while drawing
     TIMER_CONSOLE_HIDE = 4002,   // ends the display of recent lines
     TIMER_CONSOLE_CLEAR = 4003,  // once after drawing stopped: the console area is repainted again
+    TIMER_CONSOLE_TEXT = 4004,   // once the thread is idle: the console output written meanwhile is taken in
     CONSOLE_PAINT_PERIOD = 1,
     CONSOLE_HIDE_PERIOD = 5000,
     CONSOLE_CLEAR_DELAY = 100,

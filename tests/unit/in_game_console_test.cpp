@@ -3,6 +3,8 @@
 // and Paint against a recording canvas.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <map>
 #include <string>
 #include <vector>
@@ -22,16 +24,20 @@ class ConsoleHost : public IModuleHost {
 public:
     class Writer : public IConsoleWriter {
     public:
+        // Each write is a turn of the message loop of its own: the text is taken in when it ends.
         int Write(const std::string& text) override {
             out += text;
             if (sink)
                 sink->AddOverlayText(text);
+            if (idle)
+                idle();
             return 0;
         }
         void WriteLine(const std::string& text) override { Write(text + "\r\n"); }
         void WriteList(const std::vector<std::string>&) override {}
         std::string out;
         IOverlaySink* sink = nullptr;
+        std::function<void()> idle;
     };
     IConsoleWriter& Console() override { return writer; }
     int Execute(const std::string& line) override {
@@ -70,6 +76,7 @@ class InGameTest : public ::testing::Test {
 protected:
     void SetUp() override {
         host.writer.sink = assistant.OverlaySink();
+        host.writer.idle = [this] { Idle(); };
         ASSERT_EQ(assistant.Start(), 0);
     }
     void TearDown() override { assistant.Shutdown(); }
@@ -89,6 +96,11 @@ protected:
         return host.writer.out;
     }
     const CGameConsole& Con() const { return assistant.GameConsole(); }
+    // The thread has nothing else to do: what was written is taken in.
+    void Idle() {
+        if (host.timers.count(TIMER_CONSOLE_TEXT))
+            assistant.OnTimer(TIMER_CONSOLE_TEXT);
+    }
     std::vector<std::string> Paint() {
         overlay.canvas.calls.clear();
         assistant.OnTimer(TIMER_CONSOLE_PAINT);
@@ -346,6 +358,21 @@ TEST_F(InGameTest, OneWriteOfManyLinesAsksForTheGameWindowOnce) {
     EXPECT_EQ(Con().Lines().front(), " game 4999");
     host.writer.WriteLine(" line");
     EXPECT_EQ(Con().Lines().front(), "half line") << "the unfinished part waits for its line end";
+}
+
+TEST_F(InGameTest, LinesWrittenInOneTurnAreTakenInTogether) {
+    host.writer.idle = nullptr;
+    const int before = desktop.finds;
+    for (int i = 0; i < 3; ++i)
+        host.writer.WriteLine("chat " + std::to_string(i));
+    EXPECT_TRUE(Con().Lines().empty()) << "not before the thread is idle";
+    EXPECT_EQ(host.timers[TIMER_CONSOLE_TEXT], 0u);
+    Idle();
+    EXPECT_EQ(std::vector<std::string>(Con().Lines().begin(), Con().Lines().end()),
+              std::vector<std::string>({"chat 2", "chat 1", "chat 0"}));
+    EXPECT_EQ(desktop.finds - before, 1) << "one question about the game for the three";
+    EXPECT_EQ(Con().Recent(), 2);
+    EXPECT_EQ(host.timers.count(TIMER_CONSOLE_TEXT), 0u);
 }
 
 TEST_F(InGameTest, OpeningOverRecentLinesKeepsDrawing) {
