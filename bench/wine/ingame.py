@@ -1,9 +1,12 @@
 #!/usr/bin/env python3
 """The in-game console under Wine, against baselines measured in the same run: the CPU that the program uses while
-the console is open over the fake game and idle (repainting on its timer), as a share of one core, against the program
-idle with the console closed (the X server's share alongside, since it does the drawing); and the time from a
-console-key press to the first painted frame (the frame's lower edge seen on the screen), against keyprobe drawing
-the same line on the game window itself and waiting for it the same way. Medians of several runs."""
+the console is open over the fake game and idle (repainting on its timer), as a share of one core, against a bare
+helper (bench/win32/rowdraw.cpp) that draws the same rows onto the same window with the same calls on a timer of
+the same rate, and against the program idle with the console closed (the X server's share alongside, since it does
+the drawing); and the time from a console-key press to the first painted frame (the frame's lower edge seen on the
+screen), against keyprobe drawing the same line on the game window itself and waiting for it the same way. Medians
+of several runs."""
+import subprocess
 import os
 import statistics
 import sys
@@ -49,7 +52,7 @@ def main():
         kvl = host.start_kvl()
         kvl.wait_ready(60)
         game = host.fake_game("--foreground")
-        time.sleep(1.0)
+        game.press()  # in front, taking keys
         toggle = ["c0,m,0", "c0,m,2"]
         pids = [kvl.proc.pid, h.display.proc.pid]
 
@@ -73,6 +76,15 @@ def main():
         print("CPU of the program: console open and idle %.4f of a core, closed %.4f, %s (%d runs of %g s)"
               % (prog_open, prog_closed, ratio, RUNS, SECONDS))
         print("CPU of the X server meanwhile: open %.3f, closed %.3f" % (x_open, x_closed))
+
+        helper = host.wine_popen([H.exe("rowdraw.exe")], stdout=subprocess.PIPE, log_name="rowdraw")
+        if helper.stdout.readline().strip() != b"drawing":
+            raise RuntimeError("rowdraw did not start")
+        bare = [core_shares([helper.pid, h.display.proc.pid], SECONDS) for _ in range(RUNS)]
+        H.stop_process(helper)
+        bare_cpu, bare_x = m(b[0] for b in bare), m(b[1] for b in bare)
+        print("a bare helper drawing the same rows at the same rate: %.4f of a core (X server %.3f); the open "
+              "console's ratio to it %.2f" % (bare_cpu, bare_x, prog_open / bare_cpu if bare_cpu else float("nan")))
 
         first, base = [], []
         painted_ms(host, "paintwait")  # warm-up, not counted

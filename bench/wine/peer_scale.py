@@ -6,7 +6,10 @@
    program alone (its own presence), the same way in the same run (see lan_scale.py for how the end is seen).
 2. One peer sends 10,000 chat lines to the program, first as fast as it can, then at lower paces: how many arrive in
    the console (and in the log that "/savelog" writes), and the longest round trip of a message to the window
-   meanwhile (a driver call that the window must answer), against the round trip of an idle window."""
+   meanwhile (a driver call that the window must answer), against the round trip of an idle window.
+3. A chat flood as a busy LAN party may see it: 5,000 lines a second for two seconds, then 2,000 a second for five,
+   with the fake game in front and the in-game console open: every line in the console and the saved log, in order,
+   and the longest round trip meanwhile against the idle window's."""
 import os
 import statistics
 import sys
@@ -45,24 +48,33 @@ def rtts(p, seconds):
     return out
 
 
-def flood(h, p, fake, pace):
-    """Sends LINES texts; (lines in the console, lines in the saved log, longest and median round trip in ms)."""
+def flood(h, p, fake, pace, segments=None):
+    """Sends LINES texts at one pace, or (count, pace) segments one after the other; (lines in the console, lines in
+    the saved log, longest and median round trip in ms, seconds of sending, whether the console has them in order)."""
     p.command(b"/clear")
-    path = os.path.join(h.workdir, "flood.txt")
-    with open(path, "w") as f:
-        for i in range(LINES):
-            f.write("%s %s\n" % (FLOODER, P.text("flood line %05d" % i).hex()))
-    fake.drain()
-    fake.command(op="file", path=path, dst=KVL, port=P.PEER_PORT, rate=pace)
-    times, done = [], None
-    while done is None:
-        t = time.time()
-        p.ctl("sync")
-        times.append((time.time() - t) * 1e3)
-        try:
-            done = fake.wait_event("sent", 0.01)
-        except TimeoutError:
-            pass
+    segments = segments or [(LINES, pace)]
+    paths, n = [], 0
+    for k, (count, rate) in enumerate(segments):
+        path = os.path.join(h.workdir, "flood%d.txt" % k)
+        with open(path, "w") as f:
+            for _ in range(count):
+                f.write("%s %s\n" % (FLOODER, P.text("flood line %05d" % n).hex()))
+                n += 1
+        paths.append((path, rate))
+    times, seconds = [], 0.0
+    for path, rate in paths:
+        fake.drain()
+        fake.command(op="file", path=path, dst=KVL, port=P.PEER_PORT, rate=rate)
+        done = None
+        while done is None:
+            t = time.time()
+            p.ctl("sync")
+            times.append((time.time() - t) * 1e3)
+            try:
+                done = fake.wait_event("sent", 0.01)
+            except TimeoutError:
+                pass
+        seconds += float(done[3])
     # What is still queued is read meanwhile: wait until the console stops growing (reading it flushes the pane).
     size = -1
     while True:
@@ -71,14 +83,15 @@ def flood(h, p, fake, pace):
         if len(pane) == size:
             break
         size = len(pane)
-    shown = sum(1 for line in pane.split(b"\r\n") if line.startswith(b"Unknown: flood line "))
+    numbers = [int(line.split()[-1]) for line in pane.split(b"\r\n") if line.startswith(b"Unknown: flood line ")]
+    shown, in_order = len(numbers), numbers == sorted(numbers)
     log_path = os.path.join(p.cwd, "flood.log")
     p.command(b"/savelog flood.log")
     logged = 0
     if os.path.exists(log_path):
         with open(log_path, "rb") as f:
             logged = sum(1 for line in f.read().split(b"\n") if b"Unknown: flood line " in line)
-    return shown, logged, max(times), statistics.median(times), float(done[3])
+    return shown, logged, max(times), statistics.median(times), seconds, in_order
 
 
 def main():
@@ -116,11 +129,22 @@ def main():
         print("round trip to the idle window: median %.2f ms, longest %.2f ms"
               % (statistics.median(idle), max(idle)))
         for pace in PACES:
-            shown, logged, longest, median, seconds = flood(h, p, fake, pace)
+            shown, logged, longest, median, seconds, _ = flood(h, p, fake, pace)
             print("%d chat lines at %s: %d in the console, %d in the saved log; sent in %.2f s; window round trip "
                   "median %.2f ms, longest %.1f ms (%.1f x the idle median)"
                   % (LINES, "full speed" if pace == 0 else "%d/s" % pace, shown, logged, seconds, median, longest,
                      longest / statistics.median(idle)))
+
+        game = kvl.fake_game("--foreground")
+        game.press("c0,m,0", "c0,m,2")  # the in-game console open over the game
+        profile = [(10000, 5000), (10000, 2000)]
+        shown, logged, longest, median, seconds, in_order = flood(h, p, fake, 0, profile)
+        print("flood of 5,000 lines/s for 2 s then 2,000/s for 5 s, in-game console open: %d of 20000 in the console "
+              "(%s), %d in the saved log; window round trip median %.2f ms, longest %.1f ms (%.1f x the idle median)"
+              % (shown, "in order" if in_order else "OUT OF ORDER", logged, median, longest,
+                 longest / statistics.median(idle)))
+        ok &= in_order
+        game.close()
         if p.quit() != 0:
             ok = False
     return 0 if ok else 1
