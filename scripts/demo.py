@@ -8,6 +8,9 @@ copies of KVL SE on hosts of their own with their own names and signs, which ans
 something (driven from outside through their command boxes, as the tests drive a copy), and a fake game window
 ("Brood War") on the user's host to try the typing commands and the in-game console on.
 
+The user's copy runs scripts/demo-autoexec.cfg as its start-up script (a greeting and a key binding); the two other
+copies go to the tray once they are up, so that they do not cover the user's window.
+
 It ends when the user's KVL SE quits or on Ctrl+C (SIGINT, SIGTERM, SIGHUP), and leaves no namespace, process or
 Wine prefix behind: the harness's clean-up does that.
 
@@ -15,7 +18,9 @@ Environment: KVL_WIN_BIN (the programs), DISPLAY (used when set; otherwise a pri
 (seconds between two lines of the other copies, 20 by default)."""
 import os
 import random
+import shutil
 import sys
+import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
@@ -61,30 +66,39 @@ def settings(name=None, sign=None, placement=None):
     return H.settings(**values)
 
 
+def start_lan(h):
+    """The demo's LAN on a harness, up and ready: (the user's KVL SE, the fake game, [(name, other copy)])."""
+    lan = h.host("lan", GAME_ADDRS + IDLE_ADDRS).fakelan()
+    lan.set_hosts([{"addr": a, "replies": [G.advertisement(n, m, p, mx, st)]}
+                   for a, (n, m, p, mx, st) in zip(GAME_ADDRS, GAMES)]
+                  + [{"addr": a, "idle": G.idle_search(i + 1)} for i, a in enumerate(IDLE_ADDRS)])
+
+    peers = []
+    for name, addr, hostname, nick, sign, placement in PEERS:
+        host = h.host(name, addr, hostname=hostname)
+        p = host.start_kvl(registry=settings(nick, sign, placement))
+        peers.append((nick, p))
+
+    you = h.host(USER[0], USER[1], hostname=USER[2])
+    game = you.fake_game()
+    cwd = tempfile.mkdtemp(prefix="cwd-you-", dir=h.workdir)
+    shutil.copy(os.path.join(os.path.dirname(os.path.abspath(__file__)), "demo-autoexec.cfg"),
+                os.path.join(cwd, "autoexec.cfg"))
+    kvl = you.start_kvl(cwd=cwd, registry=settings(USER[3], USER[4], placement="260,40,960,620,1,0"))
+    for nick, p in peers:
+        p.wait_ready(120)
+        p.ctl("sys-command", H.SC_MINIMIZE)  # into the tray: the user's window stays in view
+    kvl.wait_ready(120)
+    return kvl, game, peers
+
+
 def main():
     H.check_environment("fakegame.exe")
     chat_period = float(os.environ.get("KVL_DEMO_CHAT_PERIOD", "20"))
     with H.Harness("demo", display=os.environ.get("DISPLAY") or None) as h:
         say("the simulated LAN is run %s, its files in %s" % (h.run_id, h.workdir))
         say("KVL SE shows on display %s" % h.display.name)
-
-        lan = h.host("lan", GAME_ADDRS + IDLE_ADDRS).fakelan()
-        lan.set_hosts([{"addr": a, "replies": [G.advertisement(n, m, p, mx, st)]}
-                       for a, (n, m, p, mx, st) in zip(GAME_ADDRS, GAMES)]
-                      + [{"addr": a, "idle": G.idle_search(i + 1)} for i, a in enumerate(IDLE_ADDRS)])
-
-        peers = []
-        for name, addr, hostname, nick, sign, placement in PEERS:
-            host = h.host(name, addr, hostname=hostname)
-            p = host.start_kvl(registry=settings(nick, sign, placement))
-            peers.append((nick, p))
-
-        you = h.host(USER[0], USER[1], hostname=USER[2])
-        game = you.fake_game()
-        kvl = you.start_kvl(registry=settings(USER[3], USER[4], placement="260,40,960,620,1,0"))
-        for nick, p in peers:
-            p.wait_ready(120)
-        kvl.wait_ready(120)
+        kvl, game, peers = start_lan(h)
         say("ready: %d games, %d idle players, %s on the LAN; a fake \"Brood War\" window (process %d) to type into"
             % (len(GAMES), len(IDLE_ADDRS), " and ".join(n for n, _ in peers), game.proc.pid))
         say("quit KVL SE or press Ctrl+C to end the demo")

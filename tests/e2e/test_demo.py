@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Demo mode (scripts/demo.py, `scripts/run.sh --demo`): what the user's copy of KVL SE shows on the demo's LAN (the
-games, the idle players, the other copies as users, a chat line of theirs arriving), read from outside through a
+games, the idle players, the other copies as users, a chat line of theirs arriving, its start-up script's greeting,
+and no other copy's window over it), read from outside through a
 driver in that copy's host, and a clean end both on Ctrl+C (SIGINT) and when the program quits by "/quit": no
 namespace, /etc/netns entry, folder or process of the demo is left."""
 import os
@@ -130,6 +131,12 @@ class DemoTest(unittest.TestCase):
                 pane = demo.kvlctl("get-text", H.IDC_OUTPUT)[1]
             self.assertRegex(pane, rb"(?m)^(Annika|Bobcat): \S")
             self.assertFalse([x for x in demo.lines if "did not take its chat line" in x], demo.lines)
+            # Its start-up script greets and binds a key; the other copies wait in the tray, not over its window.
+            self.assertIn(b"Welcome to the KVL SE demo", pane)
+            self.assertNotIn(b"Error opening 'autoexec.cfg'", pane)
+            visible = H.run(["xdotool", "search", "--onlyvisible", "--name", "^Korvalen SE$"], check=False,
+                            env=dict(os.environ, DISPLAY=demo.display)).stdout.split()
+            self.assertEqual(len(visible), 1, "only the user's window is on the screen")
         finally:
             os.killpg(demo.proc.pid, signal.SIGINT)
             demo.wait_end()
