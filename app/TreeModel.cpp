@@ -11,29 +11,6 @@ namespace {
 // below an edit while its parent is expanded, and does nothing of the kind while it is collapsed.
 constexpr size_t kBulkEdits = 16;
 
-// Positions of a longest increasing run in values (which are distinct).
-std::vector<size_t> LongestIncreasing(const std::vector<int>& values) {
-    std::vector<size_t> tails;  // tails[k]: position of the smallest last value of a run of length k + 1
-    std::vector<size_t> before(values.size(), static_cast<size_t>(-1));
-    for (size_t i = 0; i < values.size(); ++i) {
-        auto it =
-            std::lower_bound(tails.begin(), tails.end(), values[i], [&](size_t t, int v) { return values[t] < v; });
-        if (it != tails.begin())
-            before[i] = *(it - 1);
-        if (it == tails.end())
-            tails.push_back(i);
-        else
-            *it = i;
-    }
-    std::vector<size_t> run(tails.size());
-    size_t at = tails.empty() ? 0 : tails.back();
-    for (size_t k = run.size(); k-- > 0;) {
-        run[k] = at;
-        at = before[at];
-    }
-    return run;
-}
-
 }  // namespace
 
 int CTreeModel::Index(TreeItem item) const {
@@ -234,123 +211,109 @@ void CTreeModel::ApplyChanges(ITreeControl& control) {
 
 // Brings the children of new node newParent (-1: the roots) to the model, given the old node's first child.
 void CTreeModel::SyncChildren(ITreeControl& control, int oldFirst, int newParent) {
-    const int newFirst = newParent < 0 ? m_Live.firstRoot : m_Live.nodes[newParent].first;
-    // Most lists are the same items as before, each where it was (a game's lines, a steady LAN): then each new
-    // item takes over its old one, without any bookkeeping.
-    int before = oldFirst, after = newFirst;
-    while (before >= 0 && after >= 0 && Same(m_Shown.nodes[before], m_Live.nodes[after])) {
-        before = m_Shown.nodes[before].next;
-        after = m_Live.nodes[after].next;
-    }
-    if (before < 0 && after < 0) {
-        for (before = oldFirst, after = newFirst; after >= 0;
-             before = m_Shown.nodes[before].next, after = m_Live.nodes[after].next)
-            TakeOver(control, before, after);
-        for (before = oldFirst, after = newFirst; after >= 0;
-             before = m_Shown.nodes[before].next, after = m_Live.nodes[after].next)
-            SyncChildren(control, m_Shown.nodes[before].first, after);
+    const int newFirst = FirstChild(newParent);
+    if (SameChildren(oldFirst, newFirst)) {
+        // Most lists are the same items as before, each where it was (a game's lines, a steady LAN): then each new
+        // item takes over its old one, without any bookkeeping.
+        for (int o = oldFirst, n = newFirst; n >= 0; o = m_Shown.nodes[o].next, n = m_Live.nodes[n].next)
+            TakeOver(control, o, n);
+        for (int o = oldFirst, n = newFirst; n >= 0; o = m_Shown.nodes[o].next, n = m_Live.nodes[n].next)
+            SyncChildren(control, m_Shown.nodes[o].first, n);
         return;
     }
+    const SiblingPlan plan = PlanChildren(oldFirst, newParent);
+    CollapseForBulkEdits(control, plan);
+    DeleteDropped(control, plan);
+    TakeOverOrInsert(control, plan);
+    for (const SiblingEdit& edit : plan.edits)
+        if (edit.Paired())
+            SyncChildren(control, m_Shown.nodes[plan.olds[edit.old]].first, plan.news[edit.now]);
+}
 
-    std::vector<int> olds, news;
-    for (int o = oldFirst; o >= 0; o = m_Shown.nodes[o].next)
-        olds.push_back(o);
-    for (int n = newFirst; n >= 0; n = m_Live.nodes[n].next)
-        news.push_back(n);
-    const TreeItem parentHandle = newParent < 0 ? TREE_NONE : m_Live.nodes[newParent].handle;
-
-    // Which old child each new one takes over (a position in olds, or -1 for a new item). Equal texts pair up in
-    // their order; then only pairs in the same order on both sides are kept, the longest such run, since the
-    // control cannot move an item.
-    std::vector<int> taken(news.size(), -1);
-    std::unordered_map<std::string_view, std::vector<int>> byText;
-    for (size_t o = olds.size(); o-- > 0;)
-        byText[m_Shown.nodes[olds[o]].text].push_back(static_cast<int>(o));
-    std::vector<int> values;
-    std::vector<size_t> where;
-    for (size_t i = 0; i < news.size(); ++i) {
-        auto it = byText.find(m_Live.nodes[news[i]].text);
-        if (it == byText.end() || it->second.empty())
-            continue;
-        values.push_back(it->second.back());
-        where.push_back(i);
-        it->second.pop_back();
+bool CTreeModel::SameChildren(int oldFirst, int newFirst) const {
+    int o = oldFirst, n = newFirst;
+    while (o >= 0 && n >= 0 && Same(m_Shown.nodes[o], m_Live.nodes[n])) {
+        o = m_Shown.nodes[o].next;
+        n = m_Live.nodes[n].next;
     }
-    for (size_t k : LongestIncreasing(values))
-        taken[where[k]] = values[k];
-    // Between two kept pairs, the old items left over show the new ones of the same gap, in order.
-    int spare = 0;
-    size_t gap = 0;
-    for (size_t i = 0; i <= news.size(); ++i) {
-        if (i < news.size() && taken[i] < 0)
-            continue;
-        const int bound = i < news.size() ? taken[i] : static_cast<int>(olds.size());
-        for (size_t k = gap; k < i && spare < bound; ++k)
-            taken[k] = spare++;
-        spare = bound + 1;
-        gap = i + 1;
-    }
+    return o < 0 && n < 0;
+}
 
-    std::vector<bool> kept(olds.size(), false);
+CTreeModel::SiblingPlan CTreeModel::PlanChildren(int oldFirst, int newParent) const {
+    SiblingPlan plan;
+    plan.parent = newParent;
+    std::vector<std::string_view> oldTexts, newTexts;
+    for (int o = oldFirst; o >= 0; o = m_Shown.nodes[o].next) {
+        plan.olds.push_back(o);
+        oldTexts.push_back(m_Shown.nodes[o].text);
+    }
+    for (int n = FirstChild(newParent); n >= 0; n = m_Live.nodes[n].next) {
+        plan.news.push_back(n);
+        newTexts.push_back(m_Live.nodes[n].text);
+    }
+    plan.edits = PairSiblings(oldTexts, newTexts);
+    return plan;
+}
+
+// An expanded item is collapsed before more than kBulkEdits edits below it; each insertion, deletion and item shown
+// with another text, image or weight is one.
+void CTreeModel::CollapseForBulkEdits(ITreeControl& control, const SiblingPlan& plan) {
+    if (plan.parent < 0 || m_Actual[plan.parent] == 0)
+        return;
     size_t edits = 0;
-    for (size_t i = 0; i < news.size(); ++i) {
-        if (taken[i] < 0) {
+    for (const SiblingEdit& edit : plan.edits)
+        if (!edit.Paired() || !Same(m_Shown.nodes[plan.olds[edit.old]], m_Live.nodes[plan.news[edit.now]]))
             ++edits;
-            continue;
-        }
-        kept[taken[i]] = true;
-        const Node& was = m_Shown.nodes[olds[taken[i]]];
-        if (!Same(was, m_Live.nodes[news[i]]))
-            ++edits;
-    }
-    size_t deletions = 0;
-    for (bool k : kept)
-        deletions += k ? 0 : 1;
-    edits += deletions;
+    if (edits <= kBulkEdits)
+        return;
+    Suspend(control);
+    control.SetExpanded(m_Live.nodes[plan.parent].handle, false);
+    ++m_Counts.expansions;
+    m_Actual[plan.parent] = 0;
+}
 
-    if (newParent >= 0 && edits > kBulkEdits && m_Actual[newParent] != 0) {
-        Suspend(control);
-        control.SetExpanded(parentHandle, false);
-        ++m_Counts.expansions;
-        m_Actual[newParent] = 0;
-    }
-    for (size_t o = 0; o < olds.size(); ++o) {
-        if (kept[o])
+// Deletes the old children that no new one takes over.
+void CTreeModel::DeleteDropped(ITreeControl& control, const SiblingPlan& plan) {
+    bool deleted = false;
+    for (const SiblingEdit& edit : plan.edits) {
+        if (edit.kind != SiblingEdit::Delete)
             continue;
         Suspend(control);
-        control.DeleteItem(m_Shown.nodes[olds[o]].handle);
+        control.DeleteItem(m_Shown.nodes[plan.olds[edit.old]].handle);
         ++m_Counts.deleted;
+        deleted = true;
     }
     // The control may drop the expanded state of an item that lost all its children.
-    if (deletions > 0 && newParent >= 0 && m_Actual[newParent] != 0)
-        m_Actual[newParent] = -1;
+    if (deleted && plan.parent >= 0 && m_Actual[plan.parent] != 0)
+        m_Actual[plan.parent] = -1;
+}
 
-    size_t lastTaken = 0;
-    bool anyTaken = false;
-    for (size_t i = 0; i < news.size(); ++i)
-        if (taken[i] >= 0) {
-            lastTaken = i;
-            anyTaken = true;
-        }
+// The new children in their order: each takes over its old item or is inserted after the one before it.
+void CTreeModel::TakeOverOrInsert(ITreeControl& control, const SiblingPlan& plan) {
+    // Past the last item that stays, the new ones go at the end: the control need not find a sibling.
+    size_t appendFrom = 0;
+    for (const SiblingEdit& edit : plan.edits)
+        if (edit.Paired())
+            appendFrom = edit.now + 1;
+    const TreeItem parentHandle = plan.parent < 0 ? TREE_NONE : m_Live.nodes[plan.parent].handle;
     TreeItem previous = TREE_NONE;
-    for (size_t i = 0; i < news.size(); ++i) {
-        Node& now = m_Live.nodes[news[i]];
-        if (taken[i] >= 0) {
-            TakeOver(control, olds[taken[i]], news[i]);
+    for (const SiblingEdit& edit : plan.edits) {
+        if (edit.kind == SiblingEdit::Delete)
+            continue;
+        const int n = plan.news[edit.now];
+        Node& now = m_Live.nodes[n];
+        if (edit.Paired()) {
+            TakeOver(control, plan.olds[edit.old], n);
         } else {
-            // Past the last item that stays, the new ones go at the end: the control need not find a sibling.
             Suspend(control);
-            now.handle = anyTaken && i < lastTaken
+            now.handle = edit.now < appendFrom
                              ? control.InsertItem(parentHandle, previous, now.text, now.image, now.bold)
                              : control.AppendItem(parentHandle, now.text, now.image, now.bold);
             ++m_Counts.inserted;
-            m_NewSubtrees.push_back(news[i]);
+            m_NewSubtrees.push_back(n);
         }
         previous = now.handle;
     }
-    for (size_t i = 0; i < news.size(); ++i)
-        if (taken[i] >= 0)
-            SyncChildren(control, m_Shown.nodes[olds[taken[i]]].first, news[i]);
 }
 
 // New node n is shown by old node o's item, changed in place where they differ.

@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "app/SiblingPairing.h"
 #include "app/TreeControl.h"
 #include "base/TreeView.h"
 
@@ -82,7 +83,19 @@ private:
     int Index(TreeItem item) const;
     TreeItem Item(int index) const { return index < 0 ? TREE_NONE : m_Base + static_cast<TreeItem>(index) + 1; }
     const std::string& Key(const std::string& text);
+    // The children of one new node (-1: the roots) before and after the rebuild, and the edits between them.
+    struct SiblingPlan {
+        int parent = -1;
+        std::vector<int> olds, news;  // old and new nodes, in order
+        std::vector<SiblingEdit> edits;
+    };
+    int FirstChild(int parent) const { return parent < 0 ? m_Live.firstRoot : m_Live.nodes[parent].first; }
     void SyncChildren(ITreeControl& control, int oldFirst, int newParent);
+    bool SameChildren(int oldFirst, int newFirst) const;
+    SiblingPlan PlanChildren(int oldFirst, int newParent) const;
+    void CollapseForBulkEdits(ITreeControl& control, const SiblingPlan& plan);
+    void DeleteDropped(ITreeControl& control, const SiblingPlan& plan);
+    void TakeOverOrInsert(ITreeControl& control, const SiblingPlan& plan);
     void TakeOver(ITreeControl& control, int o, int n);
     void InsertSubtrees(ITreeControl& control);
     void SyncExpansion(ITreeControl& control);
