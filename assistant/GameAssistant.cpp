@@ -304,7 +304,7 @@ void CGameAssistant::AddOverlayText(const std::string& text) {
     // time, and taking a line in asks the window system about the game and may ask the game to repaint.
     m_strPending += text;
     if (!m_bTextTimer)
-        m_bTextTimer = m_Host.SetTimer(TIMER_CONSOLE_TEXT, 0) != 0;
+        m_bTextTimer = m_Host.SetTimer(TIMER_CONSOLE_TEXT, CONSOLE_TEXT_DELAY) != 0;
     if (!m_bTextTimer)
         TakeInPendingText();  // no timer to be had: now
 }

@@ -18,6 +18,7 @@
 #include "assistant/Overlay.h"
 #include "base/GameWindow.h"
 #include "base/Module.h"
+#include "base/Timers.h"
 
 // What the assistant needs of the platform.
 struct AssistantPlatform {

@@ -11,17 +11,6 @@
 
 #include "assistant/Overlay.h"
 
-enum : unsigned {
-    TIMER_CONSOLE_PAINT = 4001,  // repaints while drawing
-    TIMER_CONSOLE_HIDE = 4002,   // ends the display of recent lines
-    TIMER_CONSOLE_CLEAR = 4003,  // once after drawing stopped: the console area is repainted again
-    TIMER_CONSOLE_TEXT = 4004,   // once the thread is idle: the console output written meanwhile is taken in
-    CONSOLE_PAINT_PERIOD = 1,
-    CONSOLE_HIDE_PERIOD = 5000,
-    CONSOLE_CLEAR_DELAY = 100,
-    CONSOLE_TIMER_FIRST = 4000,  // the main window hands every timer from here on to the assistant
-};
-
 // What the one who routes keys to the console is to carry out after a character or an editing key.
 enum class ConsoleAction {
     None,            // nothing changed that shows
