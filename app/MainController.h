@@ -12,16 +12,11 @@
 
 #include "app/KVLTreeCtrl.h"
 #include "base/AppContext.h"
-#include "base/GameWindow.h"  // TIMER_GAME_WATCH: set here at start-up, its ticks go to the module that owns it
 #include "base/MessageRouter.h"
 #include "base/Module.h"
+#include "base/Timers.h"
 #include "console/CommandEdit.h"
 #include "console/Console.h"
-
-enum : unsigned {
-    TIMER_AUTO_REFRESH = 1000,
-    TIMER_REFRESH_DONE = 2000,
-};
 
 // What the logic asks of the main window.
 class IMainView {

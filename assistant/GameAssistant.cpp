@@ -6,16 +6,11 @@
 #include <iterator>
 
 #include "assistant/KeyNames.h"
-#include "base/KeyCodes.h"
 
 namespace {
 
 // How long shutdown waits for the worker to finish the text it is playing.
 constexpr unsigned kWorkerJoinMilliseconds = 2000;
-
-// Character codes of the in-game console's editing characters.
-constexpr char kEscape = 0x1B, kTab = 0x09, kBackspace = 0x08, kReturn = 0x0D;
-constexpr int kPageLines = 5;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
 
@@ -232,11 +227,11 @@ void CGameAssistant::OnHookNotify(const HookEvent& event) {
         OnConsoleKey();
         break;
     case HOOK_CHAR:
-        OnConsoleCharacter(static_cast<char>(event.wParam & 0xFF));
+        CarryOut(m_GameConsole.OnCharacter(static_cast<char>(event.wParam & 0xFF), m_Host.Keywords()));
         break;
     case HOOK_KEY_DOWN:
         if (m_GameConsole.IsOpen())
-            OnConsoleEditingKey(event.wParam);
+            CarryOut(m_GameConsole.OnEditingKey(event.wParam));
         else
             RunBoundKey(event.wParam & 0xFFFF);
         break;
@@ -277,110 +272,31 @@ void CGameAssistant::OnConsoleKey() {
     }
 }
 
-void CGameAssistant::OnConsoleCharacter(char c) {
-    CGameConsole& con = m_GameConsole;
-    switch (c) {
-    case kEscape:
-        con.m_strInput.clear();
-        con.m_nCaret = 0;
+void CGameAssistant::CarryOut(ConsoleAction action) {
+    switch (action) {
+    case ConsoleAction::None:
         break;
-    case kTab: {
-        std::string completed = con.m_strInput;
-        if (CompleteInput(completed)) {
-            con.m_strInput = completed;
-            con.m_nCaret = completed.size();
-        } else {
-            m_Platform.overlay.Beep(OverlayBeep::Default);
-        }
+    case ConsoleAction::Repaint:
+        InvalidateConsole();
         break;
-    }
-    case kBackspace:
-        if (con.m_nCaret > 0) {
-            con.m_strInput.erase(con.m_nCaret - 1, 1);
-            --con.m_nCaret;
-        }
+    case ConsoleAction::Beep:
+        m_Platform.overlay.Beep(OverlayBeep::Default);
         break;
-    case kReturn: {
-        const std::string line = con.m_strInput;
+    case ConsoleAction::BeepAndRepaint:
+        m_Platform.overlay.Beep(OverlayBeep::Default);
+        InvalidateConsole();
+        break;
+    case ConsoleAction::RunLine: {
+        // A copy, and the console left as it is until the line has run: a command that waits on another process
+        // (a tray balloon, say) lets further reports in, which edit the input; the history gets the line as run.
+        const std::string line = m_GameConsole.Input();
         m_Host.Execute(line);
-        con.m_History.push_front(line);
-        con.m_strInput.clear();
-        con.m_nCaret = 0;
+        m_GameConsole.LineRun(line);
         m_Platform.overlay.Beep(OverlayBeep::Exclamation);
-        break;
-    }
-    default:
-        con.m_strInput.insert(con.m_nCaret, 1, c);
-        ++con.m_nCaret;
-        break;
-    }
-    con.m_nHistoryPos = -1;
-    InvalidateConsole();
-}
-
-void CGameAssistant::OnConsoleEditingKey(uint32_t vk) {
-    CGameConsole& con = m_GameConsole;
-    switch (vk) {
-    case KEY_PAGE_UP:
-    case KEY_PAGE_DOWN:
-        if (con.Scroll(vk == KEY_PAGE_UP ? kPageLines : -kPageLines))
-            InvalidateConsole();
-        else
-            m_Platform.overlay.Beep(OverlayBeep::Default);
-        break;
-    case KEY_LEFT:
-        if (con.m_nCaret > 0)
-            --con.m_nCaret;
         InvalidateConsole();
         break;
-    case KEY_RIGHT:
-        if (con.m_nCaret < con.m_strInput.size())
-            ++con.m_nCaret;
-        InvalidateConsole();
-        break;
-    case KEY_UP:
-        if (con.m_nHistoryPos < static_cast<int>(con.m_History.size()) - 1) {
-            con.m_strInput = con.m_History[static_cast<size_t>(++con.m_nHistoryPos)];
-            con.m_nCaret = con.m_strInput.size();
-            InvalidateConsole();
-        }
-        break;
-    case KEY_DOWN:
-        if (con.m_nHistoryPos > 0) {
-            con.m_strInput = con.m_History[static_cast<size_t>(--con.m_nHistoryPos)];
-            con.m_nCaret = con.m_strInput.size();
-            InvalidateConsole();
-        } else if (con.m_nHistoryPos == 0) {
-            // Past the newest entry: an empty line, and the position stays on the newest.
-            con.m_strInput.clear();
-            con.m_nCaret = 0;
-            InvalidateConsole();
-        }
-        break;
-    case KEY_DELETE:
-        if (con.m_nCaret < con.m_strInput.size()) {
-            con.m_strInput.erase(con.m_nCaret, 1);
-            InvalidateConsole();
-        }
-        break;
-    default:
-        break;
     }
-}
-
-bool CGameAssistant::CompleteInput(std::string& input) const {
-    const size_t space = input.rfind(' ');
-    const std::string word = space == std::string::npos ? input : input.substr(space + 1);
-    if (word.empty())
-        return false;
-    for (const std::string& keyword : m_Host.Keywords()) {
-        const size_t at = keyword.find(word);
-        if (at != std::string::npos) {
-            input += keyword.substr(at + word.size()) + " ";
-            return true;
-        }
     }
-    return false;
 }
 
 void CGameAssistant::AddOverlayText(const std::string& text) {
@@ -388,7 +304,7 @@ void CGameAssistant::AddOverlayText(const std::string& text) {
     // time, and taking a line in asks the window system about the game and may ask the game to repaint.
     m_strPending += text;
     if (!m_bTextTimer)
-        m_bTextTimer = m_Host.SetTimer(TIMER_CONSOLE_TEXT, 0) != 0;
+        m_bTextTimer = m_Host.SetTimer(TIMER_CONSOLE_TEXT, CONSOLE_TEXT_DELAY) != 0;
     if (!m_bTextTimer)
         TakeInPendingText();  // no timer to be had: now
 }
@@ -407,7 +323,7 @@ void CGameAssistant::TakeInPendingText() {
     if (added > 0 && !m_GameConsole.IsOpen() && QueryGameWindowState(m_Platform.windows) == GAME_ACTIVE) {
         // Shown in the game's corner for five seconds after the last line.
         m_Host.SetTimer(TIMER_CONSOLE_HIDE, CONSOLE_HIDE_PERIOD);
-        m_GameConsole.m_nRecent = std::min(CGameConsole::kMaxRecent, m_GameConsole.m_nRecent + added);
+        m_GameConsole.ShowRecent(added);
         if (!m_pCanvas)
             StartDrawing();
         InvalidateConsole();
@@ -477,7 +393,7 @@ void CGameAssistant::StopDrawing() {
 
 void CGameAssistant::StopHideTimer() {
     m_Host.KillTimer(TIMER_CONSOLE_HIDE);
-    m_GameConsole.m_nRecent = -1;
+    m_GameConsole.HideRecent();
 }
 
 void CGameAssistant::InvalidateConsole() {

@@ -18,6 +18,7 @@
 #include "assistant/Overlay.h"
 #include "base/GameWindow.h"
 #include "base/Module.h"
+#include "base/Timers.h"
 
 // What the assistant needs of the platform.
 struct AssistantPlatform {
@@ -70,8 +71,6 @@ public:
     void AddOverlayText(const std::string& text) override;
     // Looks the game window up; a console open over a game that has gone is closed. Answers 0.
     int WatchGameWindow();
-    // Completes the input's last word from the command line's keywords; whether it did.
-    bool CompleteInput(std::string& input) const;
 
     const CGameConsole& GameConsole() const { return m_GameConsole; }
     bool IsDrawing() const { return m_pCanvas != nullptr; }
@@ -82,8 +81,8 @@ public:
 
 private:
     void OnConsoleKey();
-    void OnConsoleCharacter(char c);
-    void OnConsoleEditingKey(uint32_t vk);
+    // What the in-game console asked for after a character or an editing key.
+    void CarryOut(ConsoleAction action);
     void RunBoundKey(uint32_t vk);
 
     // The completed lines of what was written: into the in-game console, and on show over the game in front.

@@ -1,9 +1,16 @@
-// The in-game console's model and its frame.
+// The in-game console's model, its line editing and its frame.
 #include "assistant/GameConsole.h"
 
+#include <algorithm>
 #include <utility>
 
+#include "base/KeyCodes.h"
+
 namespace {
+
+// Character codes of the editing characters.
+constexpr char kEscape = 0x1B, kTab = 0x09, kBackspace = 0x08, kReturn = 0x0D;
+constexpr int kPageLines = 5;
 
 constexpr int kTextX = 5;
 constexpr int kInputY = 185;
@@ -34,6 +41,108 @@ bool CGameConsole::Scroll(int delta) {
         m_nScroll = 0;
     return m_nScroll != before;
 }
+
+ConsoleAction CGameConsole::OnCharacter(char c, const std::vector<std::string>& keywords) {
+    ConsoleAction action = ConsoleAction::Repaint;
+    switch (c) {
+    case kEscape:
+        m_strInput.clear();
+        m_nCaret = 0;
+        break;
+    case kTab: {
+        std::string completed = m_strInput;
+        if (Complete(completed, keywords)) {
+            m_strInput = completed;
+            m_nCaret = completed.size();
+        } else {
+            action = ConsoleAction::BeepAndRepaint;
+        }
+        break;
+    }
+    case kBackspace:
+        if (m_nCaret > 0) {
+            m_strInput.erase(m_nCaret - 1, 1);
+            --m_nCaret;
+        }
+        break;
+    case kReturn:
+        return ConsoleAction::RunLine;  // the recall ends in LineRun, once the line has run
+    default:
+        m_strInput.insert(m_nCaret, 1, c);
+        ++m_nCaret;
+        break;
+    }
+    m_nHistoryPos = -1;
+    return action;
+}
+
+ConsoleAction CGameConsole::OnEditingKey(uint32_t vk) {
+    switch (vk) {
+    case KEY_PAGE_UP:
+    case KEY_PAGE_DOWN:
+        return Scroll(vk == KEY_PAGE_UP ? kPageLines : -kPageLines) ? ConsoleAction::Repaint : ConsoleAction::Beep;
+    case KEY_LEFT:
+        if (m_nCaret > 0)
+            --m_nCaret;
+        return ConsoleAction::Repaint;
+    case KEY_RIGHT:
+        if (m_nCaret < m_strInput.size())
+            ++m_nCaret;
+        return ConsoleAction::Repaint;
+    case KEY_UP:
+        if (m_nHistoryPos < static_cast<int>(m_History.size()) - 1) {
+            m_strInput = m_History[static_cast<size_t>(++m_nHistoryPos)];
+            m_nCaret = m_strInput.size();
+            return ConsoleAction::Repaint;
+        }
+        return ConsoleAction::None;
+    case KEY_DOWN:
+        if (m_nHistoryPos > 0) {
+            m_strInput = m_History[static_cast<size_t>(--m_nHistoryPos)];
+            m_nCaret = m_strInput.size();
+            return ConsoleAction::Repaint;
+        }
+        if (m_nHistoryPos == 0) {
+            // Past the newest entry: an empty line, and the position stays on the newest.
+            m_strInput.clear();
+            m_nCaret = 0;
+            return ConsoleAction::Repaint;
+        }
+        return ConsoleAction::None;
+    case KEY_DELETE:
+        if (m_nCaret < m_strInput.size()) {
+            m_strInput.erase(m_nCaret, 1);
+            return ConsoleAction::Repaint;
+        }
+        return ConsoleAction::None;
+    default:
+        return ConsoleAction::None;
+    }
+}
+
+void CGameConsole::LineRun(const std::string& line) {
+    m_History.push_front(line);
+    m_strInput.clear();
+    m_nCaret = 0;
+    m_nHistoryPos = -1;
+}
+
+bool CGameConsole::Complete(std::string& input, const std::vector<std::string>& keywords) {
+    const size_t space = input.rfind(' ');
+    const std::string word = space == std::string::npos ? input : input.substr(space + 1);
+    if (word.empty())
+        return false;
+    for (const std::string& keyword : keywords) {
+        const size_t at = keyword.find(word);
+        if (at != std::string::npos) {
+            input += keyword.substr(at + word.size()) + " ";
+            return true;
+        }
+    }
+    return false;
+}
+
+void CGameConsole::ShowRecent(int added) { m_nRecent = std::min(kMaxRecent, m_nRecent + added); }
 
 void CGameConsole::WriteRow(IOverlayCanvas& canvas, int y, const std::string& text) {
     canvas.WriteText(kTextX + 1, y + 1, text, OVERLAY_BLACK);

@@ -1,23 +1,25 @@
-// The in-game console's model: open or closed, the lines received (newest first), the input line with its caret,
-// the history of entered lines, the scroll position and the recent lines shown while closed, and how one frame of
-// it is painted over the game.
+// The in-game console's model: open or closed, the lines received (newest first), the input line with its caret
+// and its editing by the keys typed into the game, the history of entered lines, the scroll position and the recent
+// lines shown while closed, and how one frame of it is painted over the game.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <string>
+#include <vector>
 
 #include "assistant/Overlay.h"
 
-enum : unsigned {
-    TIMER_CONSOLE_PAINT = 4001,  // repaints while drawing
-    TIMER_CONSOLE_HIDE = 4002,   // ends the display of recent lines
-    TIMER_CONSOLE_CLEAR = 4003,  // once after drawing stopped: the console area is repainted again
-    TIMER_CONSOLE_TEXT = 4004,   // once the thread is idle: the console output written meanwhile is taken in
-    CONSOLE_PAINT_PERIOD = 1,
-    CONSOLE_HIDE_PERIOD = 5000,
-    CONSOLE_CLEAR_DELAY = 100,
-    CONSOLE_TIMER_FIRST = 4000,  // the main window hands every timer from here on to the assistant
+// What the one who routes keys to the console is to carry out after a character or an editing key.
+enum class ConsoleAction {
+    None,            // nothing changed that shows
+    Repaint,         // the input line or the view changed
+    Beep,            // nothing to scroll to: the default beep
+    BeepAndRepaint,  // nothing to complete: the default beep, then the repaint that follows every character
+    // ENTER: Input() is to be run as it stands, then LineRun(line), the exclamation beep and a repaint. The console
+    // is left untouched until LineRun: running the line may let further keys in, and they edit the line being run.
+    RunLine,
 };
 
 class CGameConsole {
@@ -36,6 +38,24 @@ public:
     void AddLine(std::string line);
     // Moves the view by delta lines (positive: older), kept within the lines there are; whether it moved.
     bool Scroll(int delta);
+
+    // A character typed while open: ESCAPE empties the input, TAB completes its last word from the keywords,
+    // BACKSPACE deletes left of the caret, ENTER asks for the line to be run, any other is inserted at the caret.
+    // Every character but ENTER ends a recall from the history.
+    ConsoleAction OnCharacter(char c, const std::vector<std::string>& keywords);
+    // A key pressed while open: PAGEUP/PAGEDOWN scroll, LEFT/RIGHT move the caret, UP/DOWN recall from the
+    // history, DELETE deletes right of the caret; other keys do nothing.
+    ConsoleAction OnEditingKey(uint32_t vk);
+    // The line has been run: into the history; the input is emptied and a recall ends.
+    void LineRun(const std::string& line);
+    // Completes the input's last word with the first keyword that contains it (what follows it there, then a
+    // blank); whether it did.
+    static bool Complete(std::string& input, const std::vector<std::string>& keywords);
+
+    // While closed: added lines more are on show in the game's corner, at most kMaxRecent + 1.
+    void ShowRecent(int added);
+    void HideRecent() { m_nRecent = -1; }
+
     void Paint(IOverlayCanvas& canvas) const;
 
     const std::deque<std::string>& Lines() const { return m_Lines; }
@@ -47,8 +67,6 @@ public:
     int Recent() const { return m_nRecent; }
 
 private:
-    friend class CGameAssistant;
-
     // A row of text with its black shadow one pixel down and right.
     static void WriteRow(IOverlayCanvas& canvas, int y, const std::string& text);
 

@@ -10,10 +10,6 @@ constexpr const char* GameWindowCaption = "Brood War";
 using GameWindowState = uint32_t;
 enum : GameWindowState { GAME_NOT_RUNNING = 0, GAME_RUNNING = 1, GAME_ACTIVE = 2 };
 
-// The main window's game-watch timer: set by the main window at start-up, its ticks handled by the module that
-// watches the game window.
-enum : unsigned { TIMER_GAME_WATCH = 3000, GAME_WATCH_PERIOD = 1000 };
-
 // Window look-ups of the platform; handles are opaque, 0 for none.
 class IWindowFinder {
 public:

@@ -8,6 +8,7 @@
 #include "app/AppSettings.h"
 #include "app/Subsystems.h"
 #include "base/KeyCodes.h"
+#include "base/Timers.h"
 #include "base/TreeImages.h"
 #include "base/win32/WindowProc.h"
 #include "res/resource.h"
@@ -25,8 +26,6 @@ namespace {
 constexpr char kApplicationKey[] = KVL_MAIN_CAPTION;
 constexpr char kTrayTip[] = "KVL SE";
 constexpr UINT kBalloonSeconds = 10;
-// A timer of the window's own, below the ids that the logic and the modules use (1000 and up).
-constexpr UINT_PTR kTreeImagesTimer = 900;
 
 HINSTANCE Instance() { return ::GetModuleHandleA(nullptr); }
 
@@ -125,8 +124,8 @@ INT_PTR CMainDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         OnDestroy();
         return FALSE;  // the dialog manager has its own cleanup to do
     case WM_TIMER:
-        if (wParam == kTreeImagesTimer) {
-            ::KillTimer(m_hWnd, kTreeImagesTimer);
+        if (wParam == TIMER_TREE_IMAGES) {
+            ::KillTimer(m_hWnd, TIMER_TREE_IMAGES);
             BuildTreeImages();
             return TRUE;
         }
@@ -210,7 +209,7 @@ BOOL CMainDlg::OnInitDialog() {
     // 7. Status tree images: loading and converting a dozen icons is the dearest step of start-up, and the tree
     // stays empty until the first refresh ends, so the list is built once the window has been painted (a timer
     // comes after the first paint; a refresh's end comes after this timer, it being due later).
-    ::SetTimer(m_hWnd, kTreeImagesTimer, 0, nullptr);
+    ::SetTimer(m_hWnd, TIMER_TREE_IMAGES, TREE_IMAGES_DELAY, nullptr);
 
     // 8-11. Console, command tables, the banner with the modules, the timers with their first events.
     m_Controller.Start(this, &m_OutputPane, &m_CommandBox, &m_TreeView);

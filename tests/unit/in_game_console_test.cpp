@@ -1,8 +1,9 @@
 // Key bindings, the hook's reports and the in-game console: the key-name table, bind/unbind and their output, the
-// dispatch of reports (console key, characters, editing keys, bound keys, key-ups), the console's model and timers,
-// and Paint against a recording canvas.
+// dispatch of reports (console key, characters, editing keys, bound keys, key-ups), the console's model, its line
+// editing and its timers, and Paint against a recording canvas.
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <functional>
 
 #include <map>
@@ -269,6 +270,42 @@ TEST_F(InGameTest, EnterRunsTheLineAndKeepsHistory) {
     EXPECT_EQ(Con().HistoryPosition(), -1) << "a character ends the recall";
     Report(HOOK_KEY_DOWN, 0x28);
     EXPECT_EQ(Con().Input(), "/onex") << "DOWN without a recall does nothing";
+}
+
+TEST(GameConsoleEditing, WhatEachKeyAsksFor) {
+    CGameConsole console;
+    for (int i = 0; i < 12; ++i)
+        console.AddLine("line " + std::to_string(i));
+    const std::vector<std::string> keywords = {"/bind"};
+    using A = ConsoleAction;
+    const struct {
+        char c;  // a character, or 0 for the editing key vk
+        uint32_t vk;
+        ConsoleAction action;
+        const char* input;
+    } steps[] = {
+        {0, 0x26, A::None, ""},     // UP with no history
+        {0, 0x28, A::None, ""},     // DOWN without a recall
+        {0, 0x25, A::Repaint, ""},  // LEFT with nothing left of the caret repaints all the same
+        {0, 0x2E, A::None, ""},     // DELETE with nothing right of the caret
+        {0, 0x22, A::Beep, ""},     // PAGEDOWN at the newest line
+        {0, 0x21, A::Repaint, ""},  // PAGEUP over twelve lines
+        {0, 0x74, A::None, ""},     // not an editing key
+        {'/', 0, A::Repaint, "/"},        {'b', 0, A::Repaint, "/b"},
+        {'\t', 0, A::Repaint, "/bind "},  // completed
+        {'z', 0, A::Repaint, "/bind z"},  {'\t', 0, A::BeepAndRepaint, "/bind z"},
+        {'\r', 0, A::RunLine, "/bind z"},  // untouched until the line has run
+    };
+    for (const auto& step : steps) {
+        const ConsoleAction action = step.c ? console.OnCharacter(step.c, keywords) : console.OnEditingKey(step.vk);
+        EXPECT_EQ(action, step.action) << int(step.c) << " " << step.vk;
+        EXPECT_EQ(console.Input(), step.input) << int(step.c) << " " << step.vk;
+    }
+    EXPECT_TRUE(console.History().empty());
+    console.LineRun("/bind z");
+    EXPECT_EQ(console.History(), std::deque<std::string>({"/bind z"}));
+    EXPECT_EQ(console.Input(), "");
+    EXPECT_EQ(console.Caret(), 0u);
 }
 
 TEST_F(InGameTest, TabCompletesFromTheKeywords) {

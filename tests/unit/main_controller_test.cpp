@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "assistant/GameConsole.h"
+#include "base/Timers.h"
 #include "base/TreeImages.h"
 #include "gamemon/GameMonitorModule.h"
 #include "peer/PeerDatagrams.h"
