@@ -193,9 +193,6 @@ BOOL CMainDlg::OnInitDialog() {
     m_Context.PlacementText() = m_Context.Settings().WindowPlacement;
     m_Layout.RestorePlacement(m_Context.PlacementText());
 
-    // Balloons shown without a parent of their own belong to the main window.
-    CBalloonTip::SetMainWindow(m_hWnd);
-
     // 6. Tray icon; without it nothing else starts.
     TrayIconParams tray;
     tray.parent = m_hWnd;
@@ -293,7 +290,6 @@ void CMainDlg::OnDestroy() {
     m_Layout.RemoveAllAnchors();
     m_Context.Settings().WindowPlacement = m_Context.PlacementText();
     SaveSettings();
-    CBalloonTip::SetMainWindow(nullptr);
 }
 
 void CMainDlg::OnCommand(int id, int code) {
