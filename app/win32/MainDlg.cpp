@@ -44,10 +44,8 @@ struct ButtonDecoration {
 }  // namespace
 
 CMainDlg::CMainDlg(CAppContext& context) : m_Context(context), m_Controller(*this, context) {
-    RegisterSubsystems(
-        m_Controller, m_Context,
-        PlatformServices{m_Sockets, m_WindowFinder, m_KeyRelay, m_Keystrokes, m_Overlay, m_HookMessages});
-    m_Controller.AddMessageHandler(m_HookMessages);
+    RegisterSubsystems(m_Controller, m_Context, m_Platform.Services());
+    m_Platform.AddMessageHandlers(m_Controller);
 }
 
 CMainDlg::~CMainDlg() {
