@@ -3,6 +3,7 @@
 #include "app/MainController.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "app/ShellCommands.h"
 
@@ -42,7 +43,12 @@ void CMainController::Start(IConsoleOwner* owner, IOutputPane* outputPane, IEdit
     m_Console.Init(owner, &m_CommandEdit, outputPane, overlay);
     const std::vector<ConsoleCommand> rows = MainCommandRows();
     m_Console.RegisterCommands(rows.data(), rows.size());
-    m_Console.SetDefaultCommand(0);  // a line without "/" is chat to everybody
+    for (const auto& module : m_Modules) {
+        if (const std::optional<uint32_t> plainLine = module->PlainLineCommand()) {
+            m_Console.SetDefaultCommand(*plainLine);
+            break;
+        }
+    }
 
     WriteBanner();
 

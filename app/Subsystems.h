@@ -2,8 +2,6 @@
 // subsystem is one module in its own folder and one line here.
 #pragma once
 
-#include <vector>
-
 #include "app/MainController.h"
 #include "assistant/KeyRelay.h"
 #include "assistant/KeystrokeSender.h"
@@ -12,7 +10,8 @@
 #include "base/GameWindow.h"
 #include "network/NotifySocket.h"
 
-// What the platform layer provides for the modules.
+// What the platform layer provides for the modules: on Windows CWin32Platform (app/win32/Win32Platform.h) owns the
+// services, in the unit tests FakePlatform (tests/unit/FakeMainWindow.h) owns their fakes.
 struct PlatformServices {
     ISocketFactory& sockets;
     IWindowFinder& windows;          // the game window's look-ups
@@ -23,6 +22,3 @@ struct PlatformServices {
 };
 
 void RegisterSubsystems(CMainController& controller, const CAppContext& context, PlatformServices platform);
-
-// The rows of the main command table that the registered subsystems and the main window bring, by id.
-std::vector<ConsoleCommand> MainCommandTable();

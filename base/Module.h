@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -69,6 +70,9 @@ public:
         (void)id;
         (void)argument;
     }
+    // The one of its commands that runs a line typed without "/", the whole line its argument (one module at most
+    // has one: the messenger's chat to everybody); none by default.
+    virtual std::optional<uint32_t> PlainLineCommand() const { return std::nullopt; }
 
     // Taking part in a refresh: the name it is known by in the warning "warning: <name>.BeginRefresh() failed".
     // Null: not part of the refresh cycle.

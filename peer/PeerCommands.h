@@ -6,7 +6,7 @@
 #include "base/CommandRecords.h"
 
 enum : uint32_t {
-    CMD_A = 0,  // also the default command: a line without "/" is chat to everybody
+    CMD_A = 0,  // chat to everybody, also what a line without "/" runs (CPeerModule::PlainLineCommand)
     CMD_W = 3,
     CMD_R = 7,
     CMD_USERS = 15,

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,8 @@ public:
 
     std::vector<ConsoleCommand> Commands() const override;
     void OnCommand(uint32_t id, const std::string& argument) override;
+    // A line typed without "/" is chat to everybody.
+    std::optional<uint32_t> PlainLineCommand() const override { return CMD_A; }
 
     const char* RefreshName() const override { return "m_Communicator"; }
     int BeginRefresh() override { return m_Communicator.BeginRefresh(); }

@@ -43,10 +43,8 @@ struct ButtonDecoration {
 }  // namespace
 
 CMainDlg::CMainDlg(CAppContext& context) : m_Context(context), m_Controller(*this, context) {
-    RegisterSubsystems(
-        m_Controller, m_Context,
-        PlatformServices{m_Sockets, m_WindowFinder, m_KeyRelay, m_Keystrokes, m_Overlay, m_HookMessages});
-    m_Controller.AddMessageHandler(m_HookMessages);
+    RegisterSubsystems(m_Controller, m_Context, m_Platform.Services());
+    m_Platform.AddMessageHandlers(m_Controller);
 }
 
 CMainDlg::~CMainDlg() {
@@ -192,9 +190,6 @@ BOOL CMainDlg::OnInitDialog() {
     m_Context.PlacementText() = m_Context.Settings().WindowPlacement;
     m_Layout.RestorePlacement(m_Context.PlacementText());
 
-    // Balloons shown without a parent of their own belong to the main window.
-    CBalloonTip::SetMainWindow(m_hWnd);
-
     // 6. Tray icon; without it nothing else starts.
     TrayIconParams tray;
     tray.parent = m_hWnd;
@@ -292,7 +287,6 @@ void CMainDlg::OnDestroy() {
     m_Layout.RemoveAllAnchors();
     m_Context.Settings().WindowPlacement = m_Context.PlacementText();
     SaveSettings();
-    CBalloonTip::SetMainWindow(nullptr);
 }
 
 void CMainDlg::OnCommand(int id, int code) {

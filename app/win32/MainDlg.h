@@ -10,19 +10,14 @@
 
 #include "app/MainController.h"
 #include "app/WindowActions.h"
-#include "app/win32/KeyRelayLibrary.h"
 #include "app/win32/RegistryStore.h"
 #include "app/win32/TreeViewAdapter.h"
-#include "assistant/win32/GdiOverlay.h"
-#include "assistant/win32/HookMessages.h"
-#include "assistant/win32/KeystrokePlatform.h"
+#include "app/win32/Win32Platform.h"
 #include "base/AppContext.h"
 #include "base/win32/WinHandle.h"
-#include "base/win32/WindowFinder.h"
 #include "config/win32/ConfigDlg.h"
 #include "console/win32/CommandEditBox.h"
 #include "console/win32/EditOutputPane.h"
-#include "network/win32/WinsockSockets.h"
 #include "widgets/win32/AboutDlg.h"
 #include "widgets/win32/IconButton.h"
 #include "widgets/win32/ResizableLayout.h"
@@ -95,15 +90,9 @@ private:
     CIconHandle m_hIcon;
     CIconHandle m_hSmallIcon;
     CRegistryStore m_SettingsStore;
-    // The factory outlives the controller, whose monitors own sockets made by it.
-    CWinsockFactory m_Sockets;
-    CWindowFinder m_WindowFinder;
-    // The hook library and the keystroke worker's platform outlive the modules that use them.
-    CKeyRelayLibrary m_KeyRelay{m_hWnd};
-    CWin32KeystrokePlatform m_Keystrokes;
-    // The in-game console's drawing and the hook's reports, for the assistant.
-    CGdiOverlay m_Overlay;
-    CHookMessages m_HookMessages;
+    // The platform's services outlive the controller, whose modules own sockets made by the factory and use the
+    // hook library and the keystroke worker's platform.
+    CWin32Platform m_Platform{m_hWnd};
     CEditOutputPane m_OutputPane;
     CCommandEditBox m_CommandBox;
     CTreeViewAdapter m_TreeView;

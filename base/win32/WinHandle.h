@@ -50,7 +50,7 @@ struct WindowTraits {
     static void Close(Handle h) noexcept { ::DestroyWindow(h); }
 };
 
-// Fonts, brushes, bitmaps and pens all go back with DeleteObject.
+// Fonts, brushes, bitmaps, pens and regions all go back with DeleteObject.
 template <typename T>
 struct GdiObjectTraits {
     using Handle = T;
@@ -121,6 +121,8 @@ using CFontHandle = CWinHandle<GdiObjectTraits<HFONT>>;
 using CBrushHandle = CWinHandle<GdiObjectTraits<HBRUSH>>;
 using CBitmapHandle = CWinHandle<GdiObjectTraits<HBITMAP>>;
 using CPenHandle = CWinHandle<GdiObjectTraits<HPEN>>;
+// A region handed to SetWindowRgn belongs to the system once the call succeeds: Release it then.
+using CRegionHandle = CWinHandle<GdiObjectTraits<HRGN>>;
 using CIconHandle = CWinHandle<IconTraits>;
 using CMenuHandle = CWinHandle<MenuTraits>;
 using CKernelHandle = CWinHandle<KernelHandleTraits>;
@@ -136,6 +138,8 @@ static_assert(!std::is_copy_constructible_v<CWindowHandle> && !std::is_copy_assi
               "handle owners are move-only");
 static_assert(std::is_nothrow_move_constructible_v<CSocketHandle> && std::is_nothrow_move_assignable_v<CSocketHandle>,
               "handle owners move without throwing");
+static_assert(!std::is_copy_constructible_v<CRegionHandle> && std::is_nothrow_move_constructible_v<CRegionHandle>,
+              "a region is handed on by moving its owner, never by copying it");
 
 // The device context of a window, released to that window.
 class CWindowDC {

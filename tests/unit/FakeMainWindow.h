@@ -1,6 +1,7 @@
 // Fakes of everything around the main window's logic, shared by the tests that run whole cycles through it: the
 // window (timers, button, tray), a LAN of sockets by port that records what is sent, the desktop as the game-window
-// questions see it, the output pane and the command box; and a fixture that registers the real subsystems on them.
+// questions see it, the output pane and the command box; the platform's services as fakes; a fixture that registers
+// the real subsystems on them, and the main command table that those subsystems bring.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -263,13 +264,26 @@ public:
     void SetSel(int, int) override {}
 };
 
-// The main window's logic with the program's subsystems registered on the fakes above.
-class ControllerFixture : public ::testing::Test, public IConsoleOwner {
+// What the platform offers the subsystems, as fakes; a new platform service is one member here, handed on in
+// Services().
+struct FakePlatform {
+    PlatformServices Services() { return PlatformServices{lan, windows, keyRelay, keystrokes, overlay, hookReports}; }
+
+    FakeLan lan;
+    FakeWindows windows;
+    FakeKeyRelay keyRelay;
+    FakeKeystrokePlatform keystrokes;
+    FakeOverlayPlatform overlay;
+    FakeHookReports hookReports;
+};
+
+// The main window's logic with the program's subsystems registered on the fakes above (the platform's fakes are
+// the fixture's own members: lan, windows, ...).
+class ControllerFixture : public ::testing::Test, public IConsoleOwner, public FakePlatform {
 protected:
     void SetUp() override {
         context.Settings().RefreshAuto = 0;
-        RegisterSubsystems(controller, context,
-                           PlatformServices{lan, windows, keyRelay, keystrokes, overlay, hookReports});
+        RegisterSubsystems(controller, context, Services());
     }
     void SendConsoleCommand(std::unique_ptr<CommandRequest> request) override {
         controller.OnConsoleCommand(std::move(request));
@@ -292,18 +306,23 @@ protected:
     }
 
     FakeView view;
-    FakeLan lan;
     FakePane pane;
     FakeBox box;
     FakeTreeView tree;
-    FakeWindows windows;
-    FakeKeyRelay keyRelay;
-    FakeKeystrokePlatform keystrokes;
-    FakeOverlayPlatform overlay;
-    FakeHookReports hookReports;
     CAppContext context{"10.77.0.2"};
     CMainController controller{view, context};
     SettingsRecord& AppSettings = context.Settings();
 };
+
+// The main command table as the program registers it: the rows that the real subsystems bring (registered on
+// fakes) and the main window's own, by id.
+inline std::vector<ConsoleCommand> RegisteredCommandRows() {
+    FakeView view;
+    FakePlatform platform;
+    CAppContext context{"10.77.0.2"};
+    CMainController controller{view, context};
+    RegisterSubsystems(controller, context, platform.Services());
+    return controller.MainCommandRows();
+}
 
 }  // namespace kvltest

@@ -7,9 +7,9 @@
 #include <utility>
 #include <vector>
 
-#include "app/Subsystems.h"
 #include "console/CommandEdit.h"
 #include "console/CommandTables.h"
+#include "tests/unit/FakeMainWindow.h"
 
 namespace {
 
@@ -54,7 +54,7 @@ protected:
     void AddCommandKeywords() {
         for (const ConsoleCommand& c : BuiltinCommands)
             ASSERT_TRUE(m_Edit.AddKeyword("/" + std::string(c.name)));
-        for (const ConsoleCommand& c : MainCommandTable())
+        for (const ConsoleCommand& c : kvltest::RegisteredCommandRows())
             ASSERT_TRUE(m_Edit.AddKeyword("/" + std::string(c.name)));
     }
     // Types the keys ('\b' is Backspace) into the box as the user would, completing after each.

@@ -11,18 +11,18 @@
 #include <vector>
 
 #include "app/ShellCommands.h"
-#include "app/Subsystems.h"
 #include "assistant/GameCommands.h"
 #include "console/CommandEdit.h"
 #include "console/CommandTables.h"
 #include "console/Console.h"
 #include "gamemon/GameMonitorModule.h"
 #include "peer/PeerCommands.h"
+#include "tests/unit/FakeMainWindow.h"
 
 namespace fs = std::filesystem;
 
 // The main command table as the program registers it: every subsystem's rows, by id.
-static const std::vector<ConsoleCommand> MainCommands = MainCommandTable();
+static const std::vector<ConsoleCommand> MainCommands = kvltest::RegisteredCommandRows();
 
 namespace {
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 
 #include "base/Timers.h"
 #include "base/TreeImages.h"
@@ -329,6 +330,7 @@ public:
     void OnCommand(uint32_t id, const std::string& argument) override {
         m_Log.push_back(std::string(m_Banner) + " command " + std::to_string(id) + " '" + argument + "'");
     }
+    std::optional<uint32_t> PlainLineCommand() const override { return plainLine; }
     const char* RefreshName() const override { return m_nStart == 0 ? m_Banner : nullptr; }
     int BeginRefresh() override {
         m_Log.push_back(std::string(m_Banner) + " begin");
@@ -339,6 +341,8 @@ public:
     std::string TrayTipPart() const override { return m_nStart == 0 ? std::string(m_Banner) + ": 1" : ""; }
     bool OwnsTimer(unsigned id) const override { return id == m_nTimer; }
     void OnTimer(unsigned id) override { m_Log.push_back(std::string(m_Banner) + " timer " + std::to_string(id)); }
+
+    std::optional<uint32_t> plainLine;  // the command that a line without "/" runs
 
 private:
     const char* m_Banner;
@@ -371,8 +375,10 @@ protected:
     }
     void SetUp() override {
         context.Settings().RefreshAuto = 0;
-        controller.AddModule(
-            std::make_unique<RecordingModule>("alpha", 0, std::vector<ConsoleCommand>{{41, "alpha", "A"}}, 4001, log));
+        controller
+            .AddModule(std::make_unique<RecordingModule>("alpha", 0, std::vector<ConsoleCommand>{{41, "alpha", "A"}},
+                                                         4001, log))
+            .plainLine = 41;
         controller.AddModule(std::make_unique<RecordingModule>(
             "beta", -1, std::vector<ConsoleCommand>{{40, "beta", "B"}, {42, "gamma", "C"}}, 4002, log));
         controller.AddMessageHandler(first);
@@ -424,6 +430,12 @@ TEST_F(ModuleRouterTest, CommandsTimersAndMessagesReachTheirOwners) {
     EXPECT_FALSE(controller.OnWindowMessage(WindowMessage{0x401, 0, 0}, result));
     EXPECT_EQ(log, (std::vector<std::string>{"handler 32788 offered 74", "handler 74 offered 74",
                                              "handler 32788 offered 1025", "handler 74 offered 1025"}));
+}
+
+TEST_F(ModuleRouterTest, ALineWithoutSlashRunsTheCommandItsModuleNames) {
+    log.clear();
+    controller.Console().Execute("hello there");
+    EXPECT_EQ(log, (std::vector<std::string>{"alpha command 41 'hello there'"}));
 }
 
 TEST_F(ModuleRouterTest, RefreshTreeAndTipGatherTheModules) {

@@ -5,18 +5,17 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <memory>
 #include <vector>
 
-#include "base/win32/Sync.h"
 #include "base/win32/WindowProc.h"
 
 namespace {
 
-HWND g_hMainWindow = nullptr;
-
 // The balloons that close on a key, and the keyboard hook of the program's thread that exists while there are any.
+// No lock: only the user-interface thread touches the list. Balloons are made and destroyed on that thread, and the
+// hook is a hook of that thread alone, called on it while it takes a key from its queue.
 struct KeyCloseList {
-    CMutex lock;
     std::vector<HWND> windows;
     HHOOK hook = nullptr;
 };
@@ -37,26 +36,22 @@ LRESULT CALLBACK KeyCloseHook(int code, WPARAM wParam, LPARAM lParam) noexcept {
     KeyCloseList& list = KeyClosers();
     const bool keyDown = (static_cast<DWORD>(lParam) & 0x80000000u) == 0;
     if (code == HC_ACTION && keyDown) {
+        // Taken out of the list before the first close: a balloon that closes at once leaves the list from its
+        // destruction, inside the send.
         std::vector<HWND> windows;
-        {
-            CMutexLock hold(list.lock);
-            windows.swap(list.windows);
-        }
-        // Sent outside the lock: a balloon that closes at once leaves the list from its destruction.
+        windows.swap(list.windows);
         for (HWND window : windows) {
             if (::IsWindow(window))
                 ::SendMessageA(window, WM_CLOSE, 0, 0);
         }
     }
     const LRESULT result = ::CallNextHookEx(nullptr, code, wParam, lParam);
-    CMutexLock hold(list.lock);
     UnhookWhenEmpty(list);
     return result;
 }
 
 void AddKeyCloser(HWND window) {
     KeyCloseList& list = KeyClosers();
-    CMutexLock hold(list.lock);
     list.windows.push_back(window);
     if (!list.hook)
         list.hook = ::SetWindowsHookExA(WH_KEYBOARD, &KeyCloseHook, nullptr, ::GetCurrentThreadId());
@@ -64,22 +59,20 @@ void AddKeyCloser(HWND window) {
 
 void RemoveKeyCloser(HWND window) {
     KeyCloseList& list = KeyClosers();
-    CMutexLock hold(list.lock);
     list.windows.erase(std::remove(list.windows.begin(), list.windows.end(), window), list.windows.end());
     UnhookWhenEmpty(list);
 }
 
-HRGN MakeRegion(const balloon::Placement& p) {
+// The balloon's outline: the rounded body and the stem as one region (null when the system could not make it).
+CRegionHandle MakeRegion(const balloon::Placement& p) {
     POINT points[3];
     for (int i = 0; i < 3; ++i)
         points[i] = POINT{p.stem[i].x, p.stem[i].y};
-    HRGN body = ::CreateRoundRectRgn(p.body.left, p.body.top, p.body.right, p.body.bottom, balloon::kCornerEllipse,
-                                     balloon::kCornerEllipse);
-    HRGN stem = ::CreatePolygonRgn(points, 3, ALTERNATE);
+    CRegionHandle body(::CreateRoundRectRgn(p.body.left, p.body.top, p.body.right, p.body.bottom,
+                                            balloon::kCornerEllipse, balloon::kCornerEllipse));
+    CRegionHandle stem(::CreatePolygonRgn(points, 3, ALTERNATE));
     if (body && stem)
-        ::CombineRgn(body, body, stem, RGN_OR);
-    if (stem)
-        ::DeleteObject(stem);
+        ::CombineRgn(body.Get(), body.Get(), stem.Get(), RGN_OR);
     return body;
 }
 
@@ -106,17 +99,15 @@ CBalloonTip::CBalloonTip() : m_Background(::GetSysColor(COLOR_INFOBK)), m_TextCo
 
 CBalloonTip::~CBalloonTip() {
     if (m_hWnd) {
-        // Deleted from outside while its window lives: the window forgets us and goes.
+        // Deleted by its caller while its window lives: the window forgets us (its destruction no longer reaches
+        // this object) and goes.
         HWND window = m_hWnd;
-        m_Options &= ~static_cast<uint32_t>(BalloonDeleteOnClose);
         DetachWindowOwner(window);
         RemoveKeyCloser(window);
         m_hWnd = nullptr;
         ::DestroyWindow(window);
     }
 }
-
-void CBalloonTip::SetMainWindow(HWND window) { g_hMainWindow = window; }
 
 void CBalloonTip::SetIcon(LPCSTR standardIcon) {
     m_Icons.Reset();
@@ -176,9 +167,7 @@ bool CBalloonTip::Create(const std::string& title, const std::string& content, P
     m_Anchor = anchor;
     m_Options = options;
     m_Timeout = timeout;
-    if (!parent)
-        parent = g_hMainWindow;
-    if (!parent || !::IsWindow(parent))
+    if (!::IsWindow(parent))
         return false;
 
     LOGFONTA description{};
@@ -195,9 +184,6 @@ bool CBalloonTip::Create(const std::string& title, const std::string& content, P
     m_Options = balloon::SettleFadeOptions(m_Options, SystemFlag(SPI_GETTOOLTIPANIMATION),
                                            SystemFlag(SPI_GETTOOLTIPFADE), m_Layered.Available());
 
-    // The object deletes itself only once it has a window: a failed creation leaves it to the caller.
-    const uint32_t deleteOnClose = m_Options & BalloonDeleteOnClose;
-    m_Options &= ~static_cast<uint32_t>(BalloonDeleteOnClose);
     DWORD exStyle = WS_EX_TOOLWINDOW;
     if (m_Layered.Available())
         exStyle |= WS_EX_LAYERED;
@@ -208,7 +194,9 @@ bool CBalloonTip::Create(const std::string& title, const std::string& content, P
         m_hWnd = nullptr;
         return false;
     }
-    m_Options |= deleteOnClose;
+    // The one place where the window may take this object over: only now that it exists. A creation that failed
+    // (even one whose window was destroyed inside CreateWindowEx) leaves the object to the caller.
+    m_bOwnedByWindow = (m_Options & BalloonDeleteOnClose) != 0;
     // From here on nothing fails: the window is this object's until it is destroyed.
     PlaceWindow(anchor);
     StartFadeIn();
@@ -264,8 +252,10 @@ void CBalloonTip::PlaceWindow(POINT anchor) {
     if (!m_bPlaced || placement != m_Placement) {
         m_Placement = placement;
         m_bPlaced = true;
-        // The window owns the region from here on.
-        ::SetWindowRgn(m_hWnd, MakeRegion(placement), TRUE);
+        CRegionHandle region = MakeRegion(placement);
+        // A region that the window took belongs to the system: it is deleted with the window or the next region.
+        if (::SetWindowRgn(m_hWnd, region.Get(), TRUE))
+            (void)region.Release();
     }
 }
 
@@ -434,10 +424,8 @@ void CBalloonTip::OnPaint() {
     CBrushHandle background(::CreateSolidBrush(m_Background));
     CBrushHandle ink(::CreateSolidBrush(m_TextColour));
     ::FillRect(dc, &all, background.Get());
-    if (HRGN outline = MakeRegion(m_Placement)) {
-        ::FrameRgn(dc, outline, ink.Get(), 1, 1);
-        ::DeleteObject(outline);
-    }
+    if (const CRegionHandle outline = MakeRegion(m_Placement))
+        ::FrameRgn(dc, outline.Get(), ink.Get(), 1, 1);
 
     const RECT client = ToRect(m_Placement.client);
     SIZE header = MeasureHeader(dc, m_strTitle);
@@ -506,7 +494,7 @@ LRESULT CBalloonTip::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARA
         DetachWindowOwner(hwnd);
         const LRESULT result = ::DefWindowProcA(hwnd, message, wParam, lParam);
         m_hWnd = nullptr;
-        if (m_Options & BalloonDeleteOnClose)
+        if (m_bOwnedByWindow)
             delete this;
         return result;
     }
@@ -518,12 +506,11 @@ LRESULT CBalloonTip::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARA
 
 bool ShowBalloonTip(const std::string& title, const std::string& content, POINT anchor, LPCSTR icon, uint32_t options,
                     HWND parent, const std::string& link, unsigned timeout) {
-    auto* tip = new CBalloonTip;
+    auto tip = std::make_unique<CBalloonTip>();
     tip->SetIcon(icon);
-    if (!tip->Create(title, content, anchor, options | BalloonDeleteOnClose, parent, link, timeout)) {
-        delete tip;  // no window was made: nothing else will free it
-        return false;
-    }
+    if (!tip->Create(title, content, anchor, options | BalloonDeleteOnClose, parent, link, timeout))
+        return false;     // no window was made: the object is still ours, and goes here
+    (void)tip.release();  // its window owns it now and deletes it when it is destroyed
     return true;
 }
 

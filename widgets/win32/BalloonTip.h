@@ -1,6 +1,6 @@
 // Balloon tips: a speech-balloon pop-up whose stem points at a spot on the screen, with an icon, a bold title and a
 // text, fading in and out and closing on a time-out or a chosen user action. Made and shown by ShowBalloonTip; the
-// object deletes itself when its window is gone.
+// object then belongs to its window and is deleted when the window is gone.
 #pragma once
 
 #include <winsock2.h>
@@ -25,17 +25,15 @@ public:
 
     // One of the system's standard icons (IDI_ERROR, IDI_WARNING, ...), or null for none.
     void SetIcon(LPCSTR standardIcon);
-    // Creates and shows the balloon; false (and nothing shown) when any step fails. The parent defaults to the
-    // window given to SetMainWindow.
+    // Creates and shows the balloon as a pop-up of parent (which must exist); false (and nothing shown) when any
+    // step fails. With BalloonDeleteOnClose the window takes the object over once it exists: from a true result on,
+    // the object is deleted when its window is destroyed; after a false result it is still the caller's.
     bool Create(const std::string& title, const std::string& content, POINT anchor, uint32_t options, HWND parent,
                 const std::string& link, unsigned timeout);
     HWND Get() const { return m_hWnd; }
 
     // Starts closing: fades out (or goes at once) and destroys the window.
     void Close();
-
-    // The window that parents balloons shown without one.
-    static void SetMainWindow(HWND window);
 
     LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -75,12 +73,15 @@ private:
     uint32_t m_State = 0;
     int m_nMouseTolerance = balloon::kMouseTolerance;
     bool m_bClosing = false;
+    // Set once by Create when the window exists: the window's destruction deletes this object.
+    bool m_bOwnedByWindow = false;
     HWND m_hWnd = nullptr;
 };
 
-// Makes a balloon with the icon and shows it with `options` plus BalloonDeleteOnClose; the caller keeps nothing.
+// Makes a balloon with the icon and shows it over parent with `options` plus BalloonDeleteOnClose: the balloon
+// belongs to its window, the caller keeps nothing.
 bool ShowBalloonTip(const std::string& title, const std::string& content, POINT anchor, LPCSTR icon, uint32_t options,
-                    HWND parent = nullptr, const std::string& link = std::string(), unsigned timeout = 0);
+                    HWND parent, const std::string& link = std::string(), unsigned timeout = 0);
 
 // The centre of a window's screen rectangle, each coordinate halved towards zero: where balloons point.
 POINT WindowCentre(HWND window);
