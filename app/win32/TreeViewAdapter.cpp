@@ -60,7 +60,6 @@ bool KeepsBranches(UINT message) {
     case TVM_GETITEMRECT:
     case TVM_HITTEST:
     case TVM_GETSCROLLTIME:
-    case TVM_SETSCROLLTIME:
     case TVM_GETIMAGELIST:
     case TVM_SETIMAGELIST:
     case TVM_GETINDENT:

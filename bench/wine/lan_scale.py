@@ -58,12 +58,12 @@ def refresh(p, games, idle, answered, n=0):
     # The window first finishes what the last refresh's end left queued (the tray tip's update is a synchronous
     # call into the tray's process): the click is then handled as soon as it is posted.
     p.ctl("sync")
-    clicked = float(p.ctl("click", H.IDC_REFRESH).split()[2])  # when the click was posted: the timer starts later
+    clicked = p.ctl.ask("click", H.IDC_REFRESH)["posted"]  # when the click was posted: the timer starts later
     longest = None
     if answered:
         # The probe ends before the refresh's time-out: the tree's rebuild is not part of it.
         probe_ms = min(n * 1000 // PACE + 500, TIMEOUT_MS - 1000)
-        longest = float(p.ctl("probe", probe_ms).split()[3])
+        longest = p.ctl.ask("probe", probe_ms)["longest"]
         for f in (games, idle):
             f.wait_event("answered", TIMEOUT_MS / 1000 + 10)
     done = p.wait_refresh_done(TIMEOUT_MS / 1000 + 60)
@@ -77,7 +77,7 @@ def listings(p):
     t = time.time()
     g = p.command(b"/games").split(b"\r\n")
     listing_ms = (time.time() - t) * 1e3
-    after = float(p.ctl("probe", 1000).split()[3])
+    after = p.ctl.ask("probe", 1000)["longest"]
     i = p.command(b"/players").split(b"\r\n")
     p.command(b"/clear")
     return g[1:-2], i[1:-2], (listing_ms, after)

@@ -31,7 +31,7 @@ PACES = [0, 5000, 2000, 1000, 500]  # datagrams per second; 0: as fast as the se
 
 def refresh(p, fake, answered):
     fake.drain()
-    clicked = float(p.ctl("click", H.IDC_REFRESH).split()[2])
+    clicked = p.ctl.ask("click", H.IDC_REFRESH)["posted"]
     if answered:
         fake.wait_event("answered", TIMEOUT_MS / 1000 + 10)
     done = p.wait_refresh_done(TIMEOUT_MS / 1000 + 60)

@@ -13,7 +13,7 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 import harness as H  # noqa: E402
 
 RUNS = int(os.environ.get("KVL_BENCH_RUNS", "7"))
-PROGRAMS = [("KVL_SE.exe", "Korvalen SE"), ("mindlg.exe", "Minimal Dialog"), ("mindlg_libs.exe", "Minimal Dialog")]
+PROGRAMS = [("KVL_SE.exe", H.MAIN_CAPTION), ("mindlg.exe", "Minimal Dialog"), ("mindlg_libs.exe", "Minimal Dialog")]
 
 
 def one_start(host, exe_name, caption):

@@ -20,8 +20,9 @@ Environment: KVL_WIN_BIN (the cross-built programs), KVL_E2E_STATE (where the ba
 KVL_WIN_BIN by default), KVL_E2E_KEEP=1 (keep a run's folder: logs, prefixes, the programs' working folders; the
 next run sweeps it), KVL_E2E_SHOTS (a folder for the PNG screenshots some tests take; the run's folder by default).
 
-Each host's kvlctl server (see win32/kvlctl.cpp) is its prefix's first Wine process: it starts the host's
-wineserver inside the host's namespace and keeps it warm for the programs started after it.
+Each host's kvlctl server (win32/kvlctl.cpp; its requests and replies are the table kvlctl.protocol, which it is built
+from and which Protocol reads here) is its prefix's first Wine process: it starts the host's wineserver inside the
+host's namespace and keeps it warm for the programs started after it.
 """
 import atexit
 import fcntl
@@ -50,17 +51,23 @@ SKIP = 77  # exit code CTest reads as "skipped"
 
 
 def _resource_ids():
-    """The numeric ids of the program's resource header (res/resource.h), which the program and the driver share."""
-    ids = {}
+    """The numeric ids and the strings of the program's resource header (res/resource.h), which the program and the
+    driver share."""
+    ids, strings = {}, {}
     with open(os.path.join(REPO, "res", "resource.h")) as header:
         for line in header:
             m = re.match(r"#define\s+(\w+)\s+(\d+)\s*$", line)
             if m:
                 ids[m.group(1)] = int(m.group(2))
-    return ids
+            m = re.match(r'#define\s+(\w+)\s+"([^"\\]*)"\s*$', line)
+            if m:
+                strings[m.group(1)] = m.group(2)
+    return ids, strings
 
 
-_IDS = _resource_ids()
+_IDS, _STRINGS = _resource_ids()
+# The main window's caption: the driver finds a program's window by it.
+MAIN_CAPTION = _STRINGS["KVL_MAIN_CAPTION"]
 # Control ids of the main window.
 IDC_STATUS_TREE = _IDS["IDC_STATUS_TREE"]
 IDC_COMMAND = _IDS["IDC_COMMAND"]
@@ -490,6 +497,101 @@ def shot_dir(harness):
 # ------------------------------------------------------------------------------------------------------ kvlctl
 
 
+class Request:
+    """One request of the driver's protocol table: its name, its arguments' names and the format of its reply."""
+
+    KINDS = {"int": int, "time": float, "ms": float, "hex": bytes.fromhex, "word": str}
+
+    def __init__(self, name, arguments, reply):
+        self.name, self.arguments, self.reply = name, arguments, reply
+        # Requests that reach a program's window name it by its main window's caption, first.
+        self.targets_window = arguments[:1] == ["CAPTION"]
+        self.lines = []  # (repeated, [(word, None) or (field name, kind)]) per line of the reply
+        if reply and reply != "bytes":
+            for line in reply.split(" | "):
+                repeated = line.startswith("*")
+                tokens = [tuple(t.split(":")) if ":" in t else (t, None) for t in line.lstrip("*").split(" ")]
+                self.lines.append((repeated, tokens))
+
+    def decode(self, out):
+        """A reply's fields: the bytes themselves for a "bytes" reply, a list of dicts for a repeated line, otherwise
+        one dict of the fields of every line the reply holds (a reply may end after any whole line)."""
+        if self.reply == "bytes":
+            return out
+        rows, fields, at = [], {}, 0
+        for text in out.decode("latin-1").split("\n")[:-1]:
+            if at == len(self.lines):
+                raise ValueError("kvlctl %s: more lines than the protocol table has: %r" % (self.name, out))
+            repeated, tokens = self.lines[at]
+            values = text.split(" ")
+            if len(values) != len(tokens):
+                raise ValueError("kvlctl %s: %r is no line %r" % (self.name, text, tokens))
+            row = {}
+            for value, (name, kind) in zip(values, tokens):
+                if kind is None and value != name:
+                    raise ValueError("kvlctl %s: %r where the protocol table has %r" % (self.name, value, name))
+                if kind is not None:
+                    row[name] = self.KINDS[kind](value)
+            if repeated:
+                rows.append(row)
+            else:
+                fields.update(row)
+                at += 1
+        return rows if self.lines and self.lines[0][0] else fields
+
+
+class Protocol:
+    """The driver's protocol table (kvlctl.protocol, next to this file): kvlctl.exe is built from it, and the harness
+    reads it here. exits: {name: code}; greeting: the server's first line; posted_input_ms: how long kvlctl waits for
+    posted input to be handled at most; requests: {name: Request}."""
+
+    def __init__(self, path):
+        entries = []
+        with open(path) as table:
+            for line in table:
+                line = line.rstrip("\n")
+                if line.startswith("#") or not line.strip():
+                    continue
+                if line[0] in " \t":
+                    entries[-1] += " " + line.strip()
+                else:
+                    entries.append(line)
+        self.exits, self.requests = {}, {}
+        for entry in entries:
+            kind, _, rest = entry.partition(" ")
+            if kind == "exit":
+                name, code = rest.split()
+                self.exits[name] = int(code)
+            elif kind == "greeting":
+                self.greeting = rest.encode()
+            elif kind == "posted-input-ms":
+                self.posted_input_ms = int(rest)
+            elif kind == "request":
+                head, _, reply = rest.partition("->")
+                name, *arguments = head.split()
+                self.requests[name] = Request(name, arguments, reply.strip())
+            else:
+                raise ValueError("%s: an entry of no known kind: %r" % (path, entry))
+
+    def request(self, name):
+        if name not in self.requests:
+            raise ValueError("kvlctl has no request %r (see kvlctl.protocol)" % name)
+        return self.requests[name]
+
+    def encode(self, args):
+        """A request line: each argument "=" and its bytes in hexadecimal."""
+        enc = [a if isinstance(a, bytes) else str(a).encode("latin-1") for a in args]
+        return b" ".join(b"=" + a.hex().encode() for a in enc) + b"\n"
+
+
+PROTOCOL = Protocol(os.path.join(HERE, "kvlctl.protocol"))
+
+
+def reply_fields(request, out):
+    """The fields of a reply to that request (see Request.decode)."""
+    return PROTOCOL.request(request).decode(out)
+
+
 class KvlCtlError(RuntimeError):
     def __init__(self, args, rc, out):
         super().__init__("kvlctl %s: exit %d %r" % (" ".join(map(str, args)), rc, out[:200]))
@@ -498,12 +600,8 @@ class KvlCtlError(RuntimeError):
 
 
 class KvlCtl:
-    """A `kvlctl serve` process inside a host's prefix: one request line ("=" + hex per argument) and one answer
-    ("<exit code> <length>\\n" and the bytes) per command."""
-
-    EXIT_NOWINDOW = 2
-    EXIT_NOCONTROL = 3
-    EXIT_DISABLED = 5
+    """A `kvlctl serve` process inside a host's prefix, answering the requests of kvlctl.protocol. Its exit codes are
+    attributes named after the table's: EXIT_NO_WINDOW, EXIT_DISABLED, ..."""
 
     def __init__(self, host):
         self.host = host
@@ -511,7 +609,7 @@ class KvlCtl:
                                     log_name="kvlctl")
         self.buf = b""
         line = self._read_line(time.time() + 60)
-        if line != b"kvlctl serving":
+        if line != PROTOCOL.greeting:
             raise RuntimeError("kvlctl did not start: %r" % line)
 
     def _read_some(self, deadline):
@@ -534,18 +632,18 @@ class KvlCtl:
         line, self.buf = self.buf.split(b"\n", 1)
         return line
 
-    def call(self, *args, timeout=None):
-        """(exit code, output bytes) of one command."""
-        enc = [a if isinstance(a, bytes) else str(a).encode("latin-1") for a in args]
+    def call(self, request, *args, timeout=None):
+        """(exit code, reply bytes) of one request."""
+        names = PROTOCOL.request(request).arguments
         if timeout is None:
-            # kvlctl bounds every wait itself (at most 120 s for posted input to be handled, or the time-out
-            # given to the command in ms): this only catches a driver that hangs.
-            timeout = 150
-            for a in args[1:]:
-                if isinstance(a, int) and a >= 1000:
-                    timeout = max(timeout, a / 1000 + 30)
+            # kvlctl bounds every wait itself (posted input, or the time the request is given in milliseconds):
+            # this only catches a driver that hangs.
+            timeout = PROTOCOL.posted_input_ms / 1000 + 30
+            for name, a in zip(names, args):
+                if name.endswith("_MS"):
+                    timeout = max(timeout, int(a) / 1000 + 30)
         deadline = time.time() + timeout
-        self.proc.stdin.write(b" ".join(b"=" + a.hex().encode() for a in enc) + b"\n")
+        self.proc.stdin.write(PROTOCOL.encode((request,) + args))
         self.proc.stdin.flush()
         head = self._read_line(deadline).split()
         rc, length = int(head[0]), int(head[1])
@@ -554,21 +652,50 @@ class KvlCtl:
         out, self.buf = self.buf[:length], self.buf[length:]
         return rc, out
 
-    def __call__(self, *args, timeout=None):
-        rc, out = self.call(*args, timeout=timeout)
-        if rc != 0:
-            raise KvlCtlError(args, rc, out)
+    def __call__(self, request, *args, timeout=None):
+        """The reply bytes of one request that has to succeed."""
+        rc, out = self.call(request, *args, timeout=timeout)
+        if rc != KvlCtl.EXIT_OK:
+            raise KvlCtlError((request,) + args, rc, out)
         return out
+
+    def ask(self, request, *args, timeout=None):
+        """The reply's fields (see Request.decode) of one request that has to succeed."""
+        return reply_fields(request, self(request, *args, timeout=timeout))
 
     def close(self):
         if self.proc.poll() is None:
             try:
-                self.proc.stdin.write(b"=65786974\n")  # "exit"
+                self.proc.stdin.write(PROTOCOL.encode(["exit"]))
                 self.proc.stdin.flush()
                 self.proc.wait(5)
             except Exception:
                 pass
         stop_process(self.proc)
+
+
+for _name, _code in PROTOCOL.exits.items():
+    setattr(KvlCtl, "EXIT_" + _name.upper().replace("-", "_"), _code)
+
+
+class ProgramCtl:
+    """The host's driver as one program sees it: each request that reaches a program's window names this program's
+    main window by its caption (the requests' first argument), so that two programs on one host never mix."""
+
+    def __init__(self, ctl, caption):
+        self.ctl, self.caption = ctl, caption
+
+    def _args(self, request, args):
+        return ((self.caption,) if PROTOCOL.request(request).targets_window else ()) + args
+
+    def call(self, request, *args, timeout=None):
+        return self.ctl.call(request, *self._args(request, args), timeout=timeout)
+
+    def __call__(self, request, *args, timeout=None):
+        return self.ctl(request, *self._args(request, args), timeout=timeout)
+
+    def ask(self, request, *args, timeout=None):
+        return self.ctl.ask(request, *self._args(request, args), timeout=timeout)
 
 
 # -------------------------------------------------------------------------------------------------- tree dumps
@@ -596,12 +723,9 @@ class TreeItem:
 def parse_tree(dump):
     """The roots of a `kvlctl tree` dump, each with its children."""
     roots, stack = [], []
-    for line in dump.splitlines():
-        f = line.split(b" ")
-        if len(f) < 7:
-            continue
-        text = bytes.fromhex(f[7].decode()) if len(f) > 7 else b""
-        item = TreeItem(*[int(x) for x in f[:7]], text=text)
+    for f in reply_fields("tree", dump):
+        item = TreeItem(f["depth"], f["image"], f["selected_image"], f["bold"], f["expanded"], f["selected"],
+                        f["children"], f["text"])
         while stack and stack[-1].depth >= item.depth:
             stack.pop()
         if stack:
@@ -625,11 +749,10 @@ def walk(items):
 class KvlProcess:
     """One started KVL_SE.exe (or another dialog program) and the driver of its window."""
 
-    def __init__(self, host, proc, cwd, caption="Korvalen SE"):
+    def __init__(self, host, proc, cwd, caption=MAIN_CAPTION):
         self.host, self.proc, self.cwd, self.caption = host, proc, cwd, caption
         self.started = time.time()
-        self.ctl = host.ctl
-        self.ctl("caption", caption)  # the host's driver follows the window of the program started last
+        self.ctl = ProgramCtl(host.ctl, caption)
 
     def alive(self):
         return self.proc.poll() is None
@@ -638,14 +761,14 @@ class KvlProcess:
         """Unix time at which the window was up with its banner (and `expect` in its pane)."""
         args = ["wait-ready", int(timeout * 1000)] + ([expect] if expect is not None else [])
         rc, out = self.ctl.call(*args)
-        if rc != 0:
+        if rc != KvlCtl.EXIT_OK:
             raise AssertionError("%s not ready after %ss (exit %s, alive %s); pane: %r"
                                  % (self.caption, timeout, rc, self.alive(), self._pane_or_none()))
-        return float(out.split()[1])
+        return reply_fields("wait-ready", out)["at"]
 
     def _pane_or_none(self):
         rc, out = self.ctl.call("get-text", IDC_OUTPUT)
-        return out if rc == 0 else None
+        return out if rc == KvlCtl.EXIT_OK else None
 
     def pane(self):
         return self.ctl("get-text", IDC_OUTPUT)
@@ -667,13 +790,15 @@ class KvlProcess:
         return parse_tree(self.ctl("tree"))
 
     def is_enabled(self, control):
-        return self.ctl("is-enabled", control).strip() == b"1"
+        return self.ctl.ask("is-enabled", control)["enabled"] == 1
 
     def wait_refresh_done(self, timeout=30):
         """Unix time at which the Refresh button was seen enabled again."""
-        return float(self.ctl("wait-enabled", IDC_REFRESH, 1, int(timeout * 1000)))
+        return self.ctl.ask("wait-enabled", IDC_REFRESH, 1, int(timeout * 1000))["at"]
 
     def window_state(self):
+        """{name: the rest of its line} of the lines of window-state (each starts with its name): "exists" "1",
+        "visible" "0", "normal" "130 90 730 470", ..."""
         out = {}
         for line in self.ctl("window-state").decode().splitlines():
             k, _, v = line.partition(" ")
@@ -683,27 +808,18 @@ class KvlProcess:
     def tooltips(self):
         """(pid, visible, title, text) of every tool of every tool-tip window of the prefix: the program's own tips,
         and the tray icon's tip and balloons, which the shell's process shows."""
-        out = []
-        for line in self.ctl("tooltips").splitlines():
-            f = line.split(b" ")
-            out.append((int(f[0]), f[1] == b"1", bytes.fromhex(f[2].decode()), bytes.fromhex(f[3].decode())))
-        return out
+        return [(f["pid"], f["visible"] == 1, f["title"], f["text"]) for f in self.ctl.ask("tooltips")]
 
     def tray_tip(self):
         """The tray icon's tip: the one tool-tip text shown by another process than the program's own."""
-        own = int(self.ctl("pid"))
+        own = self.ctl.ask("pid")["pid"]
         tips = [text for pid, _, _, text in self.tooltips() if pid != own]
         return tips[0] if len(tips) == 1 else tips
 
     def windows(self):
         """Every top-level window of the prefix: dicts of pid, visible, rect (l, t, r, b), cls and caption (bytes)."""
-        out = []
-        for line in self.ctl("windows").splitlines():
-            f = line.split(b" ")
-            out.append(dict(pid=int(f[0]), visible=f[1] == b"1", rect=tuple(int(x) for x in f[2:6]),
-                            cls=bytes.fromhex(f[6].decode()), caption=bytes.fromhex(f[7].decode())
-                            if len(f) > 7 else b""))
-        return out
+        return [dict(pid=f["pid"], visible=f["visible"] == 1, rect=(f["left"], f["top"], f["right"], f["bottom"]),
+                     cls=f["class"], caption=f["caption"]) for f in self.ctl.ask("windows")]
 
     def tray_icon_point(self):
         """The screen point of the program's icon in Wine's own notification area ("Wine System Tray", its first and
@@ -728,13 +844,13 @@ class KvlProcess:
         raise AssertionError("no balloon %r; balloons: %r" % (title, self.balloons()))
 
     def dialog_count(self, caption):
-        own = int(self.ctl("pid"))
+        own = self.ctl.ask("pid")["pid"]
         return sum(1 for w in self.windows() if w["pid"] == own and w["cls"] == b"#32770" and w["visible"]
                    and w["caption"] == caption.encode("latin-1"))
 
     def wait_dialog(self, caption, shown=True, timeout=20):
         rc, _ = self.ctl.call("dlg-wait", caption, 1 if shown else 0, int(timeout * 1000))
-        if rc != 0:
+        if rc != KvlCtl.EXIT_OK:
             raise AssertionError("dialog %r not %s after %ss" % (caption, "shown" if shown else "gone", timeout))
 
     def dlg_text(self, caption, control):
@@ -748,8 +864,8 @@ class KvlProcess:
 
     def dlg_state(self, caption, control):
         """(enabled, checked, (l, t, r, b)) of a dialog's control; control 0 is the dialog itself."""
-        f = [int(x) for x in self.ctl("dlg-state", caption, control).split()]
-        return bool(f[0]), f[1], tuple(f[2:6])
+        f = self.ctl.ask("dlg-state", caption, control)
+        return bool(f["enabled"]), f["checked"], (f["left"], f["top"], f["right"], f["bottom"])
 
     def screenshot(self, rect):
         """Rows of (r, g, b) of a screen rectangle (l, t, r, b)."""
@@ -757,11 +873,8 @@ class KvlProcess:
         return bmp_rows(self.ctl("screenshot", l, t, r - l, b - t))
 
     def memory(self):
-        out = {}
-        for line in self.ctl("memory").decode().splitlines():
-            k, _, v = line.partition(" ")
-            out[k] = int(v)
-        return out
+        """{"working_set": bytes, "peak_working_set": bytes, "pagefile": bytes} of the program's process."""
+        return self.ctl.ask("memory")
 
     def wait(self, timeout=30):
         return self.proc.wait(timeout)
@@ -1140,7 +1253,7 @@ class Host:
         self.wine(["reg", "delete", key, "/f"], check=False)
 
     # -- the program and fakes
-    def start(self, exe_name="KVL_SE.exe", cwd=None, registry=None, caption="Korvalen SE"):
+    def start(self, exe_name="KVL_SE.exe", cwd=None, registry=None, caption=MAIN_CAPTION):
         """Starts a program of the build (KVL_SE.exe by default) in this host, in `cwd` (a fresh folder if None).
         registry: REGEDIT4 lines imported first."""
         if registry:

@@ -58,8 +58,10 @@ class Demo:
         names = H.run(["ip", "netns", "list"]).stdout.decode().split()
         return [n for n in names if n.startswith(self.run_id)]
 
-    def kvlctl(self, *args):
-        """One kvlctl command in the user's host (its namespace, its prefix): (exit code, output)."""
+    def kvlctl(self, request, *args):
+        """One kvlctl request in the user's host (its namespace, its prefix) about the user's copy, named by its
+        caption: (exit code, reply)."""
+        args = (request, H.MAIN_CAPTION) + args
         env = H.wine_env(os.path.join(self.workdir, "prefix-you"), self.display)
         p = H.run(["ip", "netns", "exec", self.run_id + "-you"] + H.wine_loader() + [H.exe("kvlctl.exe")]
                   + [str(a) for a in args], check=False, env=env, timeout=120)
@@ -145,9 +147,9 @@ class DemoTest(unittest.TestCase):
     def test_ends_clean_when_the_program_quits(self):
         demo = Demo()
         try:
-            self.assertEqual(demo.kvlctl("set-text", H.IDC_COMMAND, "/quit")[0], 0)
-            # 4: the keys were taken, but the window went away before the driver saw them handled.
-            self.assertIn(demo.kvlctl("post-key", H.IDC_COMMAND, "RETURN")[0], (0, 4))
+            self.assertEqual(demo.kvlctl("set-text", H.IDC_COMMAND, "/quit")[0], H.KvlCtl.EXIT_OK)
+            # Failed: the keys were taken, but the window went away before the driver saw them handled.
+            self.assertIn(demo.kvlctl("post-key", H.IDC_COMMAND, "RETURN")[0], (H.KvlCtl.EXIT_OK, H.KvlCtl.EXIT_FAILED))
             self.assertEqual(demo.wait_end(), 0)
         finally:
             if demo.proc.poll() is None:

@@ -1,7 +1,7 @@
 // Fakes of everything around the main window's logic, shared by the tests that run whole cycles through it: the
-// window (timers, button, tray), a LAN of sockets by port that records what is sent, the desktop as the game-window
-// questions see it, the output pane and the command box; the platform's services as fakes; a fixture that registers
-// the real subsystems on them, and the main command table that those subsystems bring.
+// window (timers, button, tray), a LAN of sockets by port that records what is sent, the output pane and the command
+// box; the platform's services as fakes (the desktop of FakeDesktop.h among them); a fixture that registers the real
+// subsystems on them, and the main command table that those subsystems bring.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -16,6 +16,7 @@
 #include "app/MainController.h"
 #include "app/Subsystems.h"
 #include "network/LocalAddress.h"
+#include "tests/unit/FakeDesktop.h"
 #include "tests/unit/FakeKeyboard.h"
 #include "tests/unit/FakeOverlay.h"
 #include "tests/unit/FakeTreeView.h"
@@ -240,15 +241,6 @@ inline void FakeLan::Pump() {
     }
 }
 
-// The desktop as the game-window questions see it.
-class FakeWindows : public IWindowFinder {
-public:
-    uintptr_t game = 0;
-    uintptr_t foreground = 0;
-    uintptr_t FindTopLevel(const char*, const char*) const override { return game; }
-    uintptr_t ForegroundWindow() const override { return foreground; }
-};
-
 class FakePane : public IOutputPane {
 public:
     std::string text;
@@ -270,7 +262,7 @@ struct FakePlatform {
     PlatformServices Services() { return PlatformServices{lan, windows, keyRelay, keystrokes, overlay, hookReports}; }
 
     FakeLan lan;
-    FakeWindows windows;
+    FakeDesktop windows;
     FakeKeyRelay keyRelay;
     FakeKeystrokePlatform keystrokes;
     FakeOverlayPlatform overlay;

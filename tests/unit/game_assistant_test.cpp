@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "assistant/GameAssistant.h"
+#include "tests/unit/FakeDesktop.h"
 #include "tests/unit/FakeKeyboard.h"
 #include "tests/unit/FakeOverlay.h"
 
@@ -40,14 +41,6 @@ public:
     std::vector<std::string> keywords;
 };
 
-class Desktop : public IWindowFinder {
-public:
-    uintptr_t FindTopLevel(const char*, const char*) const override { return game; }
-    uintptr_t ForegroundWindow() const override { return foreground; }
-    uintptr_t game = 0x100;
-    uintptr_t foreground = 0x100;
-};
-
 const std::string kClosing = "-11 -12 -10";
 
 class GameAssistantTest : public ::testing::Test {
@@ -68,7 +61,7 @@ protected:
     }
 
     FakeHost host;
-    Desktop desktop;
+    FakeDesktop desktop{0x100, 0x100};
     FakeKeystrokePlatform platform;
     FakeKeyRelay relay;
     FakeOverlayPlatform overlay;

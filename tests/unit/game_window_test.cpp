@@ -5,43 +5,25 @@
 #include <vector>
 
 #include "base/GameWindow.h"
+#include "tests/unit/FakeDesktop.h"
+
+using kvltest::FakeDesktop;
+using kvltest::FakeTopLevel;
 
 namespace {
 
-struct Window {
-    uintptr_t handle;
-    std::string className, caption;
-};
-
-class FakeDesktop : public IWindowFinder {
-public:
-    // Exact class and caption, like the platform's search for a top-level window; the first match wins.
-    uintptr_t FindTopLevel(const char* className, const char* caption) const override {
-        ++lookups;
-        for (const Window& w : windows)
-            if (w.className == className && w.caption == caption)
-                return w.handle;
-        return 0;
-    }
-    uintptr_t ForegroundWindow() const override { return foreground; }
-
-    std::vector<Window> windows;
-    uintptr_t foreground = 0;
-    mutable int lookups = 0;
-};
-
 struct DesktopCase {
     const char* what;
-    std::vector<Window> windows;
+    std::vector<FakeTopLevel> windows;
     uintptr_t foreground;
     bool isForeground;
     GameWindowState state;
 };
 
-const Window Game{0x100, "SWarClass", "Brood War"};
-const Window Editor{0x200, "Notepad", "notes.txt"};
-const Window Impostor{0x300, "OtherClass", "Brood War"};
-const Window LowerCaption{0x400, "SWarClass", "brood war"};
+const FakeTopLevel Game{0x100, "SWarClass", "Brood War"};
+const FakeTopLevel Editor{0x200, "Notepad", "notes.txt"};
+const FakeTopLevel Impostor{0x300, "OtherClass", "Brood War"};
+const FakeTopLevel LowerCaption{0x400, "SWarClass", "brood war"};
 
 }  // namespace
 
@@ -76,7 +58,7 @@ TEST(GameWindow, LooksTheWindowUpAfreshEachTime) {
     desktop.foreground = Game.handle;
     EXPECT_EQ(QueryGameWindowState(desktop), GAME_ACTIVE);
     EXPECT_TRUE(IsGameForeground(desktop));
-    EXPECT_EQ(desktop.lookups, 4);
+    EXPECT_EQ(desktop.finds, 4);
 }
 
 TEST(GameWindow, StateValuesAndNames) {

@@ -12,6 +12,7 @@
 
 #include "assistant/GameAssistant.h"
 #include "assistant/KeyNames.h"
+#include "tests/unit/FakeDesktop.h"
 #include "tests/unit/FakeKeyboard.h"
 #include "tests/unit/FakeOverlay.h"
 
@@ -61,18 +62,6 @@ public:
     std::map<unsigned, unsigned> timers;
 };
 
-class Desktop : public IWindowFinder {
-public:
-    uintptr_t FindTopLevel(const char*, const char*) const override {
-        ++finds;
-        return game;
-    }
-    uintptr_t ForegroundWindow() const override { return foreground; }
-    uintptr_t game = kGame;
-    uintptr_t foreground = kGame;
-    mutable int finds = 0;
-};
-
 class InGameTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -109,7 +98,7 @@ protected:
     }
 
     ConsoleHost host;
-    Desktop desktop;
+    FakeDesktop desktop{kGame, kGame};
     FakeKeystrokePlatform keystrokes;
     FakeKeyRelay relay;
     FakeOverlayPlatform overlay;
@@ -469,7 +458,7 @@ TEST_F(InGameTest, ShutdownLeavesTheLibraryAsAFreshStartExpectsIt) {
 
 TEST(GameAssistantStart, FontsComeBeforeTheHook) {
     ConsoleHost host;
-    Desktop desktop;
+    FakeDesktop desktop{kGame, kGame};
     FakeKeystrokePlatform keystrokes;
     FakeKeyRelay relay;
     FakeOverlayPlatform overlay;

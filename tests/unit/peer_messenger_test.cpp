@@ -50,7 +50,7 @@ protected:
     }
 
     FakeLan lan;
-    FakeWindows windows;
+    FakeDesktop windows;
     SettingsRecord settings;
     CCommunicator communicator{lan, LOCAL, settings, windows};
     RecordingSink sink;
@@ -65,7 +65,7 @@ TEST_F(CommunicatorTest, StartBindsTheOwnAddressOnPort6666WithBroadcast) {
 TEST(Communicator, AFailedStartReceivesNothing) {
     for (int fault = 0; fault < 2; ++fault) {
         FakeLan lan;
-        FakeWindows windows;
+        FakeDesktop windows;
         SettingsRecord settings;
         (fault == 0 ? lan.failCreate : lan.failBind) = true;
         CCommunicator communicator(lan, LOCAL, settings, windows);
@@ -256,7 +256,7 @@ TEST_F(TwoNetworksTest, NetworksThatComeAndGoAreFollowedAtTheNextRefresh) {
 
 TEST(Communicator, ANetworkThatCannotBeBoundLeavesTheOthers) {
     FakeLan lan;
-    FakeWindows windows;
+    FakeDesktop windows;
     SettingsRecord settings;
     lan.networks = {{"10.77.0.2", "255.255.0.0"}, {"10.78.0.2", "255.255.0.0"}};
     lan.failBindAddresses = {"10.77.0.2"};

@@ -1,11 +1,10 @@
-// kvlctl: drives a running KVL SE main window from outside, inside the same Wine prefix. The end-to-end harness runs
-// it either once per command or as a server ("serve") that reads hex-encoded requests on stdin, so that a test does
-// not pay a Wine process start for every look at the window.
-//
-// Exit codes: 0 done, 1 usage, 2 window not found or time-out, 3 control not found, 4 the operation failed,
-// 5 the control is disabled (click).
-#include <windows.h>
-#include <commctrl.h>
+// kvlctl: the end-to-end tests' driver. Inside the Wine prefix of a program under test it looks at and drives that
+// program's windows from outside. What it is asked and what it answers (the requests, their arguments, the reply
+// formats, the exit codes) is the table tests/e2e/kvlctl.protocol, which the harness reads too: this program is built
+// from it (kvlctl_protocol.h) and writes every reply through that table's format. Every request that reaches a
+// program names the program's main window by its caption, so that two programs on one host are never mixed up.
+#include "base/win32/WinHandle.h"
+
 #include <psapi.h>
 #include <shellapi.h>
 
@@ -18,24 +17,22 @@
 #include <string>
 #include <vector>
 
+#include "kvlctl_protocol.h"
 #include "res/resource.h"
 
 namespace {
 
-enum Exit { EXIT_OK = 0, EXIT_USAGE = 1, EXIT_NOWINDOW = 2, EXIT_NOCONTROL = 3, EXIT_FAILED = 4, EXIT_DISABLED = 5 };
+using namespace protocol;
+
+using Args = std::vector<std::string>;
 
 // The main window's controls, as the program's resource script numbers them.
 const int kPaneId = IDC_OUTPUT;
 const int kTreeId = IDC_STATUS_TREE;
+const int kCommandId = IDC_COMMAND;
 const int kQuitId = IDC_QUIT;
 const char kReadyText[] = "Type '/help' to get list of commands";
 const UINT kSendTimeout = 5000;
-// How long posted input may take to be handled: a command can write thousands of console lines.
-const DWORD kSyncTimeout = 120000;
-
-std::string g_caption = KVL_MAIN_CAPTION;
-
-using Args = std::vector<std::string>;
 
 double NowSeconds() {
     // Unix time: the harness compares it with its own clock.
@@ -47,17 +44,13 @@ double NowSeconds() {
     return (double)(t.QuadPart - 116444736000000000ULL) / 1e7;
 }
 
-void Appendf(std::string& out, const char* format, ...) {
-    char buf[1024];
-    va_list ap;
-    va_start(ap, format);
-    int n = vsnprintf(buf, sizeof buf, format, ap);
-    va_end(ap);
-    if (n > 0)
-        out.append(buf, n < (int)sizeof buf ? n : (int)sizeof buf - 1);
+std::string Format(const char* format, double value) {
+    char buf[64];
+    snprintf(buf, sizeof buf, format, value);
+    return buf;
 }
 
-std::string Hex(const std::string& s) {
+std::string ToHex(const std::string& s) {
     static const char digits[] = "0123456789abcdef";
     std::string r;
     for (unsigned char c : s) {
@@ -82,48 +75,152 @@ bool Unhex(const std::string& s, std::string& out) {
     return true;
 }
 
-struct FindState {
-    HWND found;
+std::vector<std::string> Split(const std::string& s, const std::string& separator) {
+    std::vector<std::string> parts;
+    if (s.empty())
+        return parts;
+    size_t from = 0;
+    for (size_t at; (at = s.find(separator, from)) != std::string::npos; from = at + separator.size())
+        parts.push_back(s.substr(from, at - from));
+    parts.push_back(s.substr(from));
+    return parts;
+}
+
+// ---- replies
+
+// The reply to one request, in the format the protocol table gives for it: the table's words are written here, the
+// request's code hands over the fields in the table's order and of the table's kinds. Anything else is a fault of
+// this program, and the request then fails saying so instead of answering something the harness would misread.
+class Reply {
+public:
+    explicit Reply(const std::string& format) {
+        if (format == "bytes") {
+            m_bBytes = true;
+            return;
+        }
+        for (const std::string& text : Split(format, " | ")) {
+            Line line;
+            line.repeated = !text.empty() && text[0] == '*';
+            for (const std::string& word : Split(text.substr(line.repeated ? 1 : 0), " ")) {
+                const size_t colon = word.find(':');
+                line.tokens.push_back(colon == std::string::npos
+                                          ? Token{word, ""}
+                                          : Token{word.substr(0, colon), word.substr(colon + 1)});
+            }
+            m_Lines.push_back(line);
+            if (line.repeated && !FieldsLeft())
+                Fail("a repeated line without fields");  // it would never end
+            ++m_Line;
+        }
+        m_Line = 0;
+    }
+
+    Reply& Int(long long value) { return Field("int", std::to_string(value)); }
+    Reply& Time(double unixSeconds) { return Field("time", Format("%.6f", unixSeconds)); }
+    Reply& Ms(double ms) { return Field("ms", Format("%.3f", ms)); }
+    Reply& Hex(const std::string& bytes) { return Field("hex", ToHex(bytes)); }
+    Reply& Word(const std::string& text) {
+        if (text.empty() || text.find_first_of(" \n") != std::string::npos)
+            Fail("a word that is empty or holds a blank");
+        return Field("word", text);
+    }
+    void Bytes(const std::string& bytes) {
+        if (!m_bBytes)
+            Fail("bytes where the format has lines");
+        m_Text += bytes;
+    }
+
+    // The reply's bytes; false, with what went wrong instead, when the fields did not follow the format. The lines of
+    // words alone that come next are written; a reply may end after any whole line, but not inside one.
+    bool Finish(std::string& text) {
+        while (m_Fault.empty() && m_Line < m_Lines.size()) {
+            if (FieldsLeft()) {
+                if (m_Token > 0)
+                    Fail("the reply ends inside a line");
+                break;
+            }
+            EndLine();
+        }
+        text = m_Fault.empty() ? m_Text : "kvlctl does not follow its protocol table: " + m_Fault;
+        return m_Fault.empty();
+    }
+
+private:
+    struct Token {
+        std::string text;
+        std::string kind;  // empty: a word that stands for itself
+    };
+    struct Line {
+        std::vector<Token> tokens;
+        bool repeated = false;
+    };
+
+    void Fail(const std::string& what) {
+        if (m_Fault.empty())
+            m_Fault = what;
+    }
+    bool FieldsLeft() const {
+        const Line& line = m_Lines[m_Line];
+        return std::any_of(line.tokens.begin() + m_Token, line.tokens.end(),
+                           [](const Token& t) { return !t.kind.empty(); });
+    }
+    void Put(const std::string& text) {
+        if (m_Token > 0)
+            m_Text += ' ';
+        m_Text += text;
+        ++m_Token;
+    }
+    // Writes the rest of the current line, words alone, and goes on to the next line (a repeated line comes again).
+    void EndLine() {
+        const Line& line = m_Lines[m_Line];
+        while (m_Token < line.tokens.size())
+            Put(line.tokens[m_Token].text);
+        m_Text += '\n';
+        m_Token = 0;
+        if (!line.repeated)
+            ++m_Line;
+    }
+    Reply& Field(const char* kind, const std::string& text) {
+        if (m_bBytes)
+            Fail(std::string("a field (") + kind + ") where the format is bytes");
+        if (!m_Fault.empty())
+            return *this;
+        while (m_Line < m_Lines.size() && !FieldsLeft())
+            EndLine();
+        if (m_Line == m_Lines.size()) {
+            Fail(std::string("one field (") + kind + ") more than the format has");
+            return *this;
+        }
+        const Line& line = m_Lines[m_Line];
+        while (line.tokens[m_Token].kind.empty())
+            Put(line.tokens[m_Token].text);
+        const Token& token = line.tokens[m_Token];
+        if (token.kind != kind) {
+            Fail(std::string("a field of kind ") + kind + " where the format has " + token.text + ":" + token.kind);
+            return *this;
+        }
+        Put(text);
+        if (!FieldsLeft())
+            EndLine();
+        return *this;
+    }
+
+    std::vector<Line> m_Lines;
+    bool m_bBytes = false;
+    size_t m_Line = 0;
+    size_t m_Token = 0;
+    std::string m_Text;
+    std::string m_Fault;
 };
 
-// The program's main window, on screen (a top-level window) or parked under its tray holder (a child of it).
-BOOL CALLBACK FindMainProc(HWND h, LPARAM lp) {
-    FindState* st = (FindState*)lp;
-    char buf[256] = {0};
-    GetWindowTextA(h, buf, sizeof buf);
-    if (g_caption == buf && GetDlgItem(h, kPaneId)) {
-        st->found = h;
-        return FALSE;
-    }
-    return TRUE;
-}
+// ---- looks and waits
 
-BOOL CALLBACK FindTrayProc(HWND h, LPARAM lp) {
-    char buf[256] = {0};
-    GetWindowTextA(h, buf, sizeof buf);
-    if (g_caption + " tray" == buf) {
-        EnumChildWindows(h, FindMainProc, lp);
-        if (((FindState*)lp)->found)
-            return FALSE;
-    }
-    return TRUE;
-}
-
-// The main window: a top-level window with the caption that holds the output pane, or such a window parked under
-// the tray holder. A window of another program with the same caption but no pane is not taken.
-HWND FindMain() {
-    // The window can move between the two places while they are searched one after the other (a restore from the
-    // tray makes it top-level again after the top-level search missed it): a miss is looked at again briefly.
-    for (int attempt = 0; attempt < 10; ++attempt) {
-        FindState st = {0};
-        EnumWindows(FindMainProc, (LPARAM)&st);
-        if (!st.found)
-            EnumWindows(FindTrayProc, (LPARAM)&st);
-        if (st.found)
-            return st.found;
-        Sleep(5);
-    }
-    return NULL;
+bool ParseInt(const std::string& s, long& v) {
+    if (s.empty())
+        return false;
+    char* end;
+    v = strtol(s.c_str(), &end, 0);
+    return *end == 0;
 }
 
 // Looks every intervalMs until ready() holds (true) or timeoutMs have passed (false); ready() is asked at least
@@ -140,20 +237,18 @@ bool PollUntil(DWORD timeoutMs, DWORD intervalMs, Ready ready) {
     }
 }
 
-HWND WaitMain(DWORD timeoutMs) {
-    HWND h = NULL;
-    PollUntil(timeoutMs, 10, [&] { return (h = FindMain()) != NULL; });
-    return h;
+bool Send(HWND h, UINT msg, WPARAM wp, LPARAM lp, DWORD_PTR& result) {
+    return SendMessageTimeoutA(h, msg, wp, lp, SMTO_NORMAL, kSendTimeout, &result) != 0;
 }
 
 bool GetText(HWND h, std::string& text) {
     DWORD_PTR len = 0;
-    if (!SendMessageTimeoutA(h, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, kSendTimeout, &len))
+    if (!Send(h, WM_GETTEXTLENGTH, 0, 0, len))
         return false;
     // The length of an ANSI text may be reported short of its bytes on double-byte code pages: leave room.
     std::vector<char> buf(len * 2 + 16, 0);
     DWORD_PTR n = 0;
-    if (!SendMessageTimeoutA(h, WM_GETTEXT, buf.size(), (LPARAM)buf.data(), SMTO_NORMAL, kSendTimeout, &n))
+    if (!Send(h, WM_GETTEXT, buf.size(), (LPARAM)buf.data(), n))
         return false;
     if (n > buf.size() - 1)
         n = buf.size() - 1;
@@ -161,13 +256,194 @@ bool GetText(HWND h, std::string& text) {
     return true;
 }
 
-bool ParseInt(const std::string& s, long& v) {
-    if (s.empty())
-        return false;
-    char* end;
-    v = strtol(s.c_str(), &end, 0);
-    return *end == 0;
+std::string WindowText(HWND h) {
+    char buf[256] = {0};
+    GetWindowTextA(h, buf, sizeof buf);
+    return buf;
 }
+
+std::string ClassName(HWND h) {
+    char buf[128] = {0};
+    GetClassNameA(h, buf, sizeof buf);
+    return buf;
+}
+
+DWORD ProcessOf(HWND h) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    return pid;
+}
+
+// Waits until the thread of the main window has handled every message posted to it before: a marker posted behind
+// them to a control of that thread reads back once it has been handled. The marker is the command box's text limit,
+// which the program never sets nor reads and which only matters past some 30,000 typed characters: each round flips
+// its lowest bit (30000 and 30001 under Wine), and the two rounds leave it as they found it. Nothing else changes
+// it, so one bit tells; the box's modify flag would not do, since the box sets and clears that itself as its text
+// changes (typed characters, the program emptying it). The second round catches the characters that handling a
+// posted key-down may itself post (TranslateMessage).
+bool Sync(HWND main, DWORD timeoutMs) {
+    HWND box = GetDlgItem(main, kCommandId);
+    if (!box)
+        return false;
+    const DWORD start = GetTickCount();
+    // Each look waits at most kSendTimeout and is repeated: a program that is busy for longer is slow, not lost.
+    auto limit = [&](DWORD_PTR& value) {
+        for (;;) {
+            if (Send(box, EM_GETLIMITTEXT, 0, 0, value))
+                return true;
+            if (!IsWindow(box) || GetTickCount() - start >= timeoutMs)
+                return false;
+        }
+    };
+    for (int round = 0; round < 2; ++round) {
+        DWORD_PTR current = 0;
+        if (!limit(current))
+            return false;
+        // A one-line box holds at most 0x7FFFFFFE characters: the bit goes the other way there.
+        const DWORD_PTR marker = current >= 0x7FFFFFFE ? current - 1 : current ^ 1;
+        if (!PostMessageA(box, EM_SETLIMITTEXT, marker, 0))
+            return false;
+        for (;;) {
+            DWORD_PTR got = 0;
+            if (!limit(got))
+                return false;
+            if (got == marker)
+                break;
+            if (GetTickCount() - start >= timeoutMs)
+                return false;
+            Sleep(1);
+        }
+    }
+    return true;
+}
+
+// ---- the program a request is about
+
+// A program under test, known by its main window's caption: that window is a top-level window with the caption
+// that holds the output pane, or such a window parked under its tray holder (a child of the window captioned
+// CAPTION + " tray"). A window of another program with the same caption but no pane is not taken.
+class Program {
+public:
+    explicit Program(const std::string& caption) : m_Caption(caption) {}
+
+    HWND Find() const {
+        // The window can move between the two places while they are searched one after the other (a restore from
+        // the tray makes it top-level again after the top-level search missed it): a miss is looked at again briefly.
+        for (int attempt = 0; attempt < 10; ++attempt) {
+            Search search{this, nullptr};
+            EnumWindows(MainProc, (LPARAM)&search);
+            if (!search.found)
+                EnumWindows(TrayProc, (LPARAM)&search);
+            if (search.found)
+                return search.found;
+            Sleep(5);
+        }
+        return nullptr;
+    }
+
+    HWND Wait(DWORD timeoutMs) const {
+        HWND h = nullptr;
+        PollUntil(timeoutMs, 10, [&] { return (h = Find()) != nullptr; });
+        return h;
+    }
+
+    // The main window, or why there is none.
+    int Main(HWND& main) const {
+        main = Find();
+        return main ? EXIT_OK : EXIT_NO_WINDOW;
+    }
+
+    // A control of the main window by its id (0: the main window itself).
+    int Control(const std::string& idText, HWND& main, HWND& ctl) const {
+        if (int rc = Main(main))
+            return rc;
+        long id;
+        if (!ParseInt(idText, id))
+            return EXIT_USAGE;
+        ctl = id ? GetDlgItem(main, (int)id) : main;
+        return ctl ? EXIT_OK : EXIT_NO_CONTROL;
+    }
+
+    // A visible dialog of the program's process with this caption (the main window's own dialog class included).
+    HWND Dialog(const std::string& caption) const {
+        HWND main = Find();
+        if (!main)
+            return nullptr;
+        DialogSearch search{&caption, ProcessOf(main), nullptr};
+        EnumWindows(DialogProc, (LPARAM)&search);
+        return search.found;
+    }
+
+    int DialogControl(const std::string& caption, const std::string& idText, HWND& dlg, HWND& ctl) const {
+        dlg = Dialog(caption);
+        if (!dlg)
+            return EXIT_NO_WINDOW;
+        long id;
+        if (!ParseInt(idText, id))
+            return EXIT_USAGE;
+        ctl = id ? GetDlgItem(dlg, (int)id) : dlg;
+        return ctl ? EXIT_OK : EXIT_NO_CONTROL;
+    }
+
+    // How many top-level windows carry the caption, with the pane or not.
+    int CountTopLevel() const {
+        Counter counter{this, 0};
+        EnumWindows(CountProc, (LPARAM)&counter);
+        return counter.n;
+    }
+
+private:
+    struct Search {
+        const Program* program;
+        HWND found;
+    };
+    struct Counter {
+        const Program* program;
+        int n;
+    };
+    struct DialogSearch {
+        const std::string* caption;
+        DWORD pid;
+        HWND found;
+    };
+
+    static BOOL CALLBACK MainProc(HWND h, LPARAM lp) {
+        Search* search = (Search*)lp;
+        if (WindowText(h) == search->program->m_Caption && GetDlgItem(h, kPaneId)) {
+            search->found = h;
+            return FALSE;
+        }
+        return TRUE;
+    }
+    static BOOL CALLBACK TrayProc(HWND h, LPARAM lp) {
+        Search* search = (Search*)lp;
+        if (WindowText(h) == search->program->m_Caption + " tray") {
+            EnumChildWindows(h, MainProc, lp);
+            if (search->found)
+                return FALSE;
+        }
+        return TRUE;
+    }
+    static BOOL CALLBACK CountProc(HWND h, LPARAM lp) {
+        Counter* counter = (Counter*)lp;
+        if (WindowText(h) == counter->program->m_Caption)
+            ++counter->n;
+        return TRUE;
+    }
+    static BOOL CALLBACK DialogProc(HWND h, LPARAM lp) {
+        DialogSearch* search = (DialogSearch*)lp;
+        if (ClassName(h) == "#32770" && WindowText(h) == *search->caption && ProcessOf(h) == search->pid &&
+            IsWindowVisible(h)) {
+            search->found = h;
+            return FALSE;
+        }
+        return TRUE;
+    }
+
+    std::string m_Caption;
+};
+
+// ---- keys
 
 struct VkName {
     const char* name;
@@ -213,101 +489,56 @@ bool IsExtendedKey(int vk) {
     }
 }
 
-// A harmless, invisible marker posted behind earlier posted messages: the tree view's scroll time, which nothing in
-// the program reads. Once it reads back, every message posted before it has been handled. A second round catches
-// the characters that handling a posted key-down may itself post (TranslateMessage). The control keeps at most 100,
-// so the marker is any value from 1 to 99 other than the current one.
-bool Sync(HWND main, DWORD timeoutMs) {
-    HWND tree = GetDlgItem(main, kTreeId);
-    if (!tree)
-        return false;
-    DWORD start = GetTickCount();
-    // Each look waits at most kSendTimeout and is repeated: a program that is busy for longer is slow, not lost.
-    auto scrollTime = [&](DWORD_PTR& value) {
-        for (;;) {
-            if (SendMessageTimeoutA(tree, TVM_GETSCROLLTIME, 0, 0, SMTO_NORMAL, kSendTimeout, &value))
-                return true;
-            if (!IsWindow(tree) || GetTickCount() - start >= timeoutMs)
-                return false;
-        }
-    };
-    for (int round = 0; round < 2; ++round) {
-        DWORD_PTR current = 0;
-        if (!scrollTime(current))
-            return false;
-        UINT marker = (UINT)(current % 99) + 1;
-        if (!PostMessageA(tree, TVM_SETSCROLLTIME, marker, 0))
-            return false;
-        for (;;) {
-            DWORD_PTR got = 0;
-            if (!scrollTime(got))
-                return false;
-            if (got == marker)
-                break;
-            if (GetTickCount() - start >= timeoutMs)
-                return false;
-            Sleep(1);
-        }
-    }
-    return true;
-}
-
 // ---- memory in the process that owns a window: the place for the records of messages that carry pointers
+
 class Remote {
 public:
     static const SIZE_T kSize = 8192;
 
-    explicit Remote(HWND window) {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(window, &pid);
-        m_process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE | PROCESS_QUERY_INFORMATION,
-                                FALSE, pid);
+    explicit Remote(HWND window)
+        : m_Process(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE | PROCESS_QUERY_INFORMATION,
+                                FALSE, ProcessOf(window))) {
         // The records placed there (TVITEMA, TTTOOLINFOA) have this build's layout, pointers and all: the target
         // must be of the same bitness (the 32-bit driver with the 32-bit program, or both 64-bit).
         BOOL ownWow64 = FALSE, targetWow64 = FALSE;
-        if (m_process && IsWow64Process(GetCurrentProcess(), &ownWow64) && IsWow64Process(m_process, &targetWow64) &&
-            ownWow64 == targetWow64)
-            m_base = (char*)VirtualAllocEx(m_process, NULL, kSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+        if (m_Process && IsWow64Process(GetCurrentProcess(), &ownWow64) &&
+            IsWow64Process(m_Process.Get(), &targetWow64) && ownWow64 == targetWow64)
+            m_Base = (char*)VirtualAllocEx(m_Process.Get(), NULL, kSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
     }
     ~Remote() {
-        if (m_base)
-            VirtualFreeEx(m_process, m_base, 0, MEM_RELEASE);
-        if (m_process)
-            CloseHandle(m_process);
+        if (m_Base)
+            VirtualFreeEx(m_Process.Get(), m_Base, 0, MEM_RELEASE);
     }
     Remote(const Remote&) = delete;
     Remote& operator=(const Remote&) = delete;
 
-    bool Ok() const { return m_base != NULL; }
-    char* At(SIZE_T offset) const { return m_base + offset; }
+    bool Ok() const { return m_Base != NULL; }
+    char* At(SIZE_T offset) const { return m_Base + offset; }
     bool Write(SIZE_T offset, const void* data, SIZE_T n) const {
         SIZE_T done = 0;
-        return offset + n <= kSize && WriteProcessMemory(m_process, m_base + offset, data, n, &done) && done == n;
+        return offset + n <= kSize && WriteProcessMemory(m_Process.Get(), m_Base + offset, data, n, &done) && done == n;
     }
     bool Read(SIZE_T offset, void* data, SIZE_T n) const {
         SIZE_T done = 0;
-        return offset + n <= kSize && ReadProcessMemory(m_process, m_base + offset, data, n, &done) && done == n;
+        return offset + n <= kSize && ReadProcessMemory(m_Process.Get(), m_Base + offset, data, n, &done) && done == n;
     }
 
 private:
-    HANDLE m_process = NULL;
-    char* m_base = NULL;
+    CKernelHandle m_Process;
+    char* m_Base = NULL;
 };
 
-bool Send(HWND h, UINT msg, WPARAM wp, LPARAM lp, DWORD_PTR& result) {
-    return SendMessageTimeoutA(h, msg, wp, lp, SMTO_NORMAL, kSendTimeout, &result) != 0;
-}
-
 // ---- tree view of another process
+
 class RemoteTree {
 public:
-    explicit RemoteTree(HWND tree) : m_tree(tree), m_mem(tree) {}
+    explicit RemoteTree(HWND tree) : m_Tree(tree), m_Mem(tree) {}
 
-    bool Ok() const { return m_mem.Ok(); }
+    bool Ok() const { return m_Mem.Ok(); }
 
     HTREEITEM Next(HTREEITEM item, UINT code) const {
         DWORD_PTR r = 0;
-        Send(m_tree, TVM_GETNEXTITEM, code, (LPARAM)item, r);
+        Send(m_Tree, TVM_GETNEXTITEM, code, (LPARAM)item, r);
         return (HTREEITEM)r;
     }
 
@@ -316,15 +547,15 @@ public:
         tv.mask = TVIF_HANDLE | TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_STATE | TVIF_CHILDREN;
         tv.hItem = item;
         tv.stateMask = 0xFFFF;
-        tv.pszText = m_mem.At(sizeof(TVITEMA));
+        tv.pszText = m_Mem.At(sizeof(TVITEMA));
         tv.cchTextMax = kText;
         const char nul = 0;
         DWORD_PTR r = 0;
-        if (!m_mem.Write(sizeof(TVITEMA), &nul, 1) || !m_mem.Write(0, &tv, sizeof tv) ||
-            !Send(m_tree, TVM_GETITEMA, 0, (LPARAM)m_mem.At(0), r) || !r)
+        if (!m_Mem.Write(sizeof(TVITEMA), &nul, 1) || !m_Mem.Write(0, &tv, sizeof tv) ||
+            !Send(m_Tree, TVM_GETITEMA, 0, (LPARAM)m_Mem.At(0), r) || !r)
             return false;
         std::vector<char> buf(sizeof(TVITEMA) + kText + 1, 0);
-        if (!m_mem.Read(0, buf.data(), sizeof(TVITEMA) + kText))
+        if (!m_Mem.Read(0, buf.data(), sizeof(TVITEMA) + kText))
             return false;
         memcpy(&tv, buf.data(), sizeof tv);
         const char* t = buf.data() + sizeof(TVITEMA);
@@ -334,23 +565,22 @@ public:
 
 private:
     static const int kText = 1024;
-    HWND m_tree;
-    Remote m_mem;
+    HWND m_Tree;
+    Remote m_Mem;
 };
 
-// One line per item in display order: depth, image, selected image, bold, expanded, selected, children flag, and
-// the text in hexadecimal (item texts come from the network and may hold any byte).
-bool DumpTree(const RemoteTree& rt, HTREEITEM first, int depth, std::string& out) {
+// One line per item in display order (the item texts come from the network and may hold any byte).
+bool DumpTree(const RemoteTree& rt, HTREEITEM first, int depth, Reply& reply) {
     for (HTREEITEM item = first; item; item = rt.Next(item, TVGN_NEXT)) {
         TVITEMA tv;
         std::string text;
         if (!rt.Get(item, tv, text))
             return false;
-        Appendf(out, "%d %d %d %d %d %d %d %s\n", depth, tv.iImage, tv.iSelectedImage, (tv.state & TVIS_BOLD) ? 1 : 0,
-                (tv.state & TVIS_EXPANDED) ? 1 : 0, (tv.state & TVIS_SELECTED) ? 1 : 0, tv.cChildren ? 1 : 0,
-                Hex(text).c_str());
+        reply.Int(depth).Int(tv.iImage).Int(tv.iSelectedImage).Int((tv.state & TVIS_BOLD) ? 1 : 0);
+        reply.Int((tv.state & TVIS_EXPANDED) ? 1 : 0).Int((tv.state & TVIS_SELECTED) ? 1 : 0).Int(tv.cChildren ? 1 : 0);
+        reply.Hex(text);
         HTREEITEM child = rt.Next(item, TVGN_CHILD);
-        if (child && !DumpTree(rt, child, depth + 1, out))
+        if (child && !DumpTree(rt, child, depth + 1, reply))
             return false;
     }
     return true;
@@ -376,270 +606,113 @@ HTREEITEM FindPath(const RemoteTree& rt, const Args& path, size_t from) {
     return found;
 }
 
-// ---- commands
-struct Context {
-    HWND main = NULL;
-};
+// ---- requests: a[0] is the request's name, then its arguments as the table lists them (their number checked)
 
-int NeedMain(Context& cx, DWORD timeoutMs = 0) {
-    cx.main = timeoutMs ? WaitMain(timeoutMs) : FindMain();
-    return cx.main ? EXIT_OK : EXIT_NOWINDOW;
-}
-
-int Control(Context& cx, const std::string& idText, HWND& ctl) {
-    int rc = NeedMain(cx);
-    if (rc)
-        return rc;
-    long id;
-    if (!ParseInt(idText, id))
-        return EXIT_USAGE;
-    // Id 0 names the main window itself.
-    ctl = id ? GetDlgItem(cx.main, (int)id) : cx.main;
-    return ctl ? EXIT_OK : EXIT_NOCONTROL;
-}
-
-int CmdWaitReady(const Args& a, std::string& out) {
-    // wait-ready TIMEOUT_MS [TEXT]: the window is up, shown, answering, and its pane holds the banner's last line
-    // (and TEXT, when given).
+int WaitWindow(const Args& a, Reply& reply) {
     long timeout;
-    if (a.size() < 2 || !ParseInt(a[1], timeout))
+    if (!ParseInt(a[2], timeout))
+        return EXIT_USAGE;
+    if (!Program(a[1]).Wait(timeout))
+        return EXIT_NO_WINDOW;
+    reply.Time(NowSeconds());
+    return EXIT_OK;
+}
+
+int WaitReady(const Args& a, Reply& reply) {
+    const Program program(a[1]);
+    long timeout;
+    if (!ParseInt(a[2], timeout))
         return EXIT_USAGE;
     const bool ready = PollUntil((DWORD)timeout, 5, [&] {
-        HWND main = FindMain();
+        HWND main = program.Find();
         if (!main || !IsWindowVisible(main))
             return false;
         std::string pane;
         HWND p = GetDlgItem(main, kPaneId);
         DWORD_PTR r;
         return p && GetText(p, pane) && pane.find(kReadyText) != std::string::npos &&
-               (a.size() < 3 || pane.find(a[2]) != std::string::npos) &&
-               SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, kSendTimeout, &r);
+               (a.size() < 4 || pane.find(a[3]) != std::string::npos) && Send(main, WM_NULL, 0, 0, r);
     });
     if (!ready)
-        return EXIT_NOWINDOW;
-    Appendf(out, "ready %.6f\n", NowSeconds());
+        return EXIT_NO_WINDOW;
+    reply.Time(NowSeconds());
     return EXIT_OK;
 }
 
-int CmdWaitWindow(const Args& a, std::string& out) {
+int WaitGone(const Args& a, Reply& reply) {
+    const Program program(a[1]);
     long timeout;
-    if (a.size() < 2 || !ParseInt(a[1], timeout))
+    if (!ParseInt(a[2], timeout))
         return EXIT_USAGE;
-    HWND h = WaitMain(timeout);
-    if (!h)
-        return EXIT_NOWINDOW;
-    Appendf(out, "window %.6f\n", NowSeconds());
+    if (!PollUntil((DWORD)timeout, 10, [&] { return program.Find() == nullptr; }))
+        return EXIT_NO_WINDOW;
+    reply.Time(NowSeconds());
     return EXIT_OK;
 }
 
-int CmdWaitGone(const Args& a, std::string& out) {
-    long timeout;
-    if (a.size() < 2 || !ParseInt(a[1], timeout))
-        return EXIT_USAGE;
-    if (!PollUntil((DWORD)timeout, 10, [] { return FindMain() == NULL; }))
-        return EXIT_NOWINDOW;
-    Appendf(out, "gone %.6f\n", NowSeconds());
-    return EXIT_OK;
-}
-
-int CmdGetText(const Args& a, std::string& out) {
-    if (a.size() != 2)
-        return EXIT_USAGE;
-    Context cx;
-    HWND ctl;
-    int rc = Control(cx, a[1], ctl);
-    if (rc)
+int GetTextOf(const Args& a, Reply& reply) {
+    HWND main, ctl;
+    if (int rc = Program(a[1]).Control(a[2], main, ctl))
         return rc;
     std::string text;
     if (!GetText(ctl, text))
         return EXIT_FAILED;
-    out += text;
+    reply.Bytes(text);
     return EXIT_OK;
 }
 
-int CmdWaitText(const Args& a, std::string& out) {
-    // wait-text ID TEXT TIMEOUT_MS: until the control's text holds TEXT.
+int WaitText(const Args& a, Reply& reply) {
+    const Program program(a[1]);
     long timeout;
-    if (a.size() != 4 || !ParseInt(a[3], timeout))
+    if (!ParseInt(a[4], timeout))
         return EXIT_USAGE;
     const bool found = PollUntil((DWORD)timeout, 5, [&] {
-        Context cx;
-        HWND ctl;
+        HWND main, ctl;
         std::string text;
-        return Control(cx, a[1], ctl) == EXIT_OK && GetText(ctl, text) && text.find(a[2]) != std::string::npos;
+        return program.Control(a[2], main, ctl) == EXIT_OK && GetText(ctl, text) &&
+               text.find(a[3]) != std::string::npos;
     });
     if (!found)
-        return EXIT_NOWINDOW;
-    Appendf(out, "found %.6f\n", NowSeconds());
+        return EXIT_NO_WINDOW;
+    reply.Time(NowSeconds());
     return EXIT_OK;
 }
 
-int CmdSetText(const Args& a, std::string&) {
-    if (a.size() != 3)
-        return EXIT_USAGE;
-    Context cx;
-    HWND ctl;
-    int rc = Control(cx, a[1], ctl);
-    if (rc)
+int SetText(const Args& a, Reply&) {
+    HWND main, ctl;
+    if (int rc = Program(a[1]).Control(a[2], main, ctl))
         return rc;
     DWORD_PTR r;
-    if (!SendMessageTimeoutA(ctl, WM_SETTEXT, 0, (LPARAM)a[2].c_str(), SMTO_NORMAL, kSendTimeout, &r))
-        return EXIT_FAILED;
-    return EXIT_OK;
+    return Send(ctl, WM_SETTEXT, 0, (LPARAM)a[3].c_str(), r) ? EXIT_OK : EXIT_FAILED;
 }
 
-int CmdClick(const Args& a, std::string& out) {
-    // click ID [send|bm]: the button's command, posted to the main window as a user's click reaches it through the
-    // message loop (default), then waits until it is handled; "send" sends it and "bm" sends BM_CLICK instead. A
-    // sent command may run inside any handler of the program that itself waits on a sent message, which no user
-    // click can do. A disabled button is not clicked, as a user could not click it. Prints "clicked AFTER BEFORE":
-    // the times at which the command had been handled and at which it was handed over.
-    if (a.size() < 2 || a.size() > 3)
-        return EXIT_USAGE;
-    Context cx;
-    HWND ctl;
-    int rc = Control(cx, a[1], ctl);
-    if (rc)
-        return rc;
-    if (!IsWindowEnabled(ctl))
-        return EXIT_DISABLED;
-    std::string mode = a.size() == 3 ? a[2] : "post";
-    WPARAM wp = MAKEWPARAM(GetDlgCtrlID(ctl), BN_CLICKED);
-    DWORD_PTR r;
-    bool ok;
-    double before = NowSeconds();
-    if (mode == "post")
-        ok = PostMessageA(cx.main, WM_COMMAND, wp, (LPARAM)ctl) && Sync(cx.main, kSyncTimeout);
-    else if (mode == "send")
-        ok = Send(cx.main, WM_COMMAND, wp, (LPARAM)ctl, r);
-    else if (mode == "bm")
-        ok = Send(ctl, BM_CLICK, 0, 0, r);
-    else
-        return EXIT_USAGE;
-    if (!ok)
-        return EXIT_FAILED;
-    Appendf(out, "clicked %.6f %.6f\n", NowSeconds(), before);
-    return EXIT_OK;
-}
-
-int CmdPostKey(const Args& a, std::string&) {
-    // post-key ID VK...: key-down and key-up posted to the control, so that they pass through the program's
-    // message loop (and its key pre-translation) like typed keys; then waits until they are handled.
-    if (a.size() < 3)
-        return EXIT_USAGE;
-    Context cx;
-    HWND ctl;
-    int rc = Control(cx, a[1], ctl);
-    if (rc)
-        return rc;
-    for (size_t i = 2; i < a.size(); ++i) {
-        int vk;
-        if (!ParseVk(a[i], vk))
-            return EXIT_USAGE;
-        UINT scan = MapVirtualKeyA(vk, 0);
-        LPARAM down = 1 | (scan << 16) | (IsExtendedKey(vk) ? (1 << 24) : 0);
-        LPARAM up = down | (1u << 30) | (1u << 31);
-        if (!PostMessageA(ctl, WM_KEYDOWN, vk, down) || !PostMessageA(ctl, WM_KEYUP, vk, up))
-            return EXIT_FAILED;
-    }
-    return Sync(cx.main, kSyncTimeout) ? EXIT_OK : EXIT_FAILED;
-}
-
-int CmdType(const Args& a, std::string&) {
-    // type ID TEXT: one posted WM_CHAR per byte, then waits until they are handled.
-    if (a.size() != 3)
-        return EXIT_USAGE;
-    Context cx;
-    HWND ctl;
-    int rc = Control(cx, a[1], ctl);
-    if (rc)
-        return rc;
-    for (unsigned char c : a[2]) {
-        if (!PostMessageA(ctl, WM_CHAR, c, 1))
-            return EXIT_FAILED;
-    }
-    return Sync(cx.main, kSyncTimeout) ? EXIT_OK : EXIT_FAILED;
-}
-
-int CmdSync(const Args&, std::string&) {
-    Context cx;
-    int rc = NeedMain(cx);
-    if (rc)
-        return rc;
-    return Sync(cx.main, kSyncTimeout) ? EXIT_OK : EXIT_FAILED;
-}
-
-// How quickly the main window answers while something else happens: for DURATION_MS, a WM_NULL sent every
-// INTERVAL_MS (10 by default) and the time each took to be handled. Prints "probes N max MS median MS".
-int CmdProbe(const Args& a, std::string& out) {
-    if (a.size() < 2 || a.size() > 3)
-        return EXIT_USAGE;
-    Context cx;
-    int rc = NeedMain(cx);
-    if (rc)
-        return rc;
-    const double duration = atoi(a[1].c_str()) / 1000.0;
-    const DWORD interval = a.size() == 3 ? (DWORD)atoi(a[2].c_str()) : 10;
-    LARGE_INTEGER frequency, start, before, after;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&start);
-    std::vector<double> waits;
-    for (;;) {
-        QueryPerformanceCounter(&before);
-        if ((double)(before.QuadPart - start.QuadPart) / frequency.QuadPart >= duration)
-            break;
-        DWORD_PTR r;
-        if (!SendMessageTimeoutA(cx.main, WM_NULL, 0, 0, SMTO_NORMAL, kSyncTimeout, &r))
-            return EXIT_FAILED;
-        QueryPerformanceCounter(&after);
-        waits.push_back((double)(after.QuadPart - before.QuadPart) * 1e3 / frequency.QuadPart);
-        Sleep(interval);
-    }
-    if (waits.empty())
-        return EXIT_FAILED;
-    std::vector<double> sorted = waits;
-    std::sort(sorted.begin(), sorted.end());
-    Appendf(out, "probes %u max %.3f median %.3f\n", (unsigned)sorted.size(), sorted.back(), sorted[sorted.size() / 2]);
-    return EXIT_OK;
-}
-
-int CmdGetSel(const Args& a, std::string& out) {
-    if (a.size() != 2)
-        return EXIT_USAGE;
-    Context cx;
-    HWND ctl;
-    int rc = Control(cx, a[1], ctl);
-    if (rc)
+int GetSel(const Args& a, Reply& reply) {
+    HWND main, ctl;
+    if (int rc = Program(a[1]).Control(a[2], main, ctl))
         return rc;
     DWORD_PTR r;
     // Both ends come back in the result's two words (the one-line command box is far shorter than 64K).
-    if (!SendMessageTimeoutA(ctl, EM_GETSEL, 0, 0, SMTO_NORMAL, kSendTimeout, &r))
+    if (!Send(ctl, EM_GETSEL, 0, 0, r))
         return EXIT_FAILED;
-    Appendf(out, "%lu %lu\n", (unsigned long)LOWORD(r), (unsigned long)HIWORD(r));
+    reply.Int(LOWORD(r)).Int(HIWORD(r));
     return EXIT_OK;
 }
 
-int CmdIsEnabled(const Args& a, std::string& out) {
-    if (a.size() != 2)
-        return EXIT_USAGE;
-    Context cx;
-    HWND ctl;
-    int rc = Control(cx, a[1], ctl);
-    if (rc)
+int IsEnabled(const Args& a, Reply& reply) {
+    HWND main, ctl;
+    if (int rc = Program(a[1]).Control(a[2], main, ctl))
         return rc;
-    Appendf(out, "%d\n", IsWindowEnabled(ctl) ? 1 : 0);
+    reply.Int(IsWindowEnabled(ctl) ? 1 : 0);
     return EXIT_OK;
 }
 
-int CmdWaitEnabled(const Args& a, std::string& out) {
-    // wait-enabled ID 0|1 TIMEOUT_MS: polls closely and prints the time at which the state was first seen.
+int WaitEnabled(const Args& a, Reply& reply) {
+    // Polls closely: the time is that at which the state was first seen.
     long want, timeout;
-    if (a.size() != 4 || !ParseInt(a[2], want) || !ParseInt(a[3], timeout))
+    if (!ParseInt(a[3], want) || !ParseInt(a[4], timeout))
         return EXIT_USAGE;
-    Context cx;
-    HWND ctl;
-    int rc = Control(cx, a[1], ctl);
-    if (rc)
+    HWND main, ctl;
+    if (int rc = Program(a[1]).Control(a[2], main, ctl))
         return rc;
     bool gone = false;
     const bool seen = PollUntil((DWORD)timeout, 1, [&] {
@@ -649,127 +722,332 @@ int CmdWaitEnabled(const Args& a, std::string& out) {
         return gone;
     });
     if (!seen || gone)
-        return EXIT_NOWINDOW;
-    Appendf(out, "%.6f\n", NowSeconds());
+        return EXIT_NO_WINDOW;
+    reply.Time(NowSeconds());
     return EXIT_OK;
 }
 
-int CmdTree(const Args&, std::string& out) {
-    Context cx;
-    HWND tree;
-    int rc = Control(cx, std::to_string(kTreeId), tree);
-    if (rc)
+int Focus(const Args& a, Reply& reply) {
+    // The control id of the window that has the keyboard focus in the program's thread (0: none or no id).
+    HWND main;
+    if (int rc = Program(a[1]).Main(main))
         return rc;
-    RemoteTree rt(tree);
-    if (!rt.Ok())
+    GUITHREADINFO gti;
+    memset(&gti, 0, sizeof gti);
+    gti.cbSize = sizeof gti;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(main, NULL), &gti))
         return EXIT_FAILED;
-    std::string dump;
-    if (!DumpTree(rt, rt.Next(NULL, TVGN_ROOT), 0, dump))
-        return EXIT_FAILED;
-    out += dump;
+    reply.Int(gti.hwndFocus ? GetDlgCtrlID(gti.hwndFocus) : 0);
     return EXIT_OK;
 }
 
-int CmdTreeItem(const Args& a, std::string&) {
-    // tree-expand / tree-collapse / tree-select TEXT...: the item found by the texts of its levels.
-    if (a.size() < 2)
-        return EXIT_USAGE;
-    Context cx;
-    HWND tree;
-    int rc = Control(cx, std::to_string(kTreeId), tree);
-    if (rc)
+int Click(const Args& a, Reply& reply) {
+    // Posted by default, as a user's click reaches the main window through the message loop. A sent command may run
+    // inside any handler of the program that itself waits on a sent message, which no user click can do. A disabled
+    // button is not clicked, as a user could not click it.
+    HWND main, ctl;
+    if (int rc = Program(a[1]).Control(a[2], main, ctl))
         return rc;
-    RemoteTree rt(tree);
-    if (!rt.Ok())
-        return EXIT_FAILED;
-    HTREEITEM item = FindPath(rt, a, 1);
-    if (!item)
-        return EXIT_NOCONTROL;
-    DWORD_PTR r = 0;
-    BOOL ok;
-    if (a[0] == "tree-select")
-        ok = SendMessageTimeoutA(tree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)item, SMTO_NORMAL, kSendTimeout, &r);
+    if (!IsWindowEnabled(ctl))
+        return EXIT_DISABLED;
+    const std::string mode = a.size() == 4 ? a[3] : "post";
+    const WPARAM wp = MAKEWPARAM(GetDlgCtrlID(ctl), BN_CLICKED);
+    DWORD_PTR r;
+    bool ok;
+    const double posted = NowSeconds();
+    if (mode == "post")
+        ok = PostMessageA(main, WM_COMMAND, wp, (LPARAM)ctl) && Sync(main, kPostedInputMs);
+    else if (mode == "send")
+        ok = Send(main, WM_COMMAND, wp, (LPARAM)ctl, r);
+    else if (mode == "bm")
+        ok = Send(ctl, BM_CLICK, 0, 0, r);
     else
-        ok = SendMessageTimeoutA(tree, TVM_EXPAND, a[0] == "tree-expand" ? TVE_EXPAND : TVE_COLLAPSE, (LPARAM)item,
-                                 SMTO_NORMAL, kSendTimeout, &r);
-    return ok ? EXIT_OK : EXIT_FAILED;
+        return EXIT_USAGE;
+    if (!ok)
+        return EXIT_FAILED;
+    reply.Time(NowSeconds()).Time(posted);
+    return EXIT_OK;
 }
 
-int CmdWindowState(const Args&, std::string& out) {
-    HWND main = FindMain();
-    if (!main) {
-        out += "exists 0\n";
-        return EXIT_OK;
+int PostKey(const Args& a, Reply&) {
+    // Key-down and key-up posted to the control, so that they pass through the program's message loop (and its key
+    // pre-translation) like typed keys.
+    HWND main, ctl;
+    if (int rc = Program(a[1]).Control(a[2], main, ctl))
+        return rc;
+    for (size_t i = 3; i < a.size(); ++i) {
+        int vk;
+        if (!ParseVk(a[i], vk))
+            return EXIT_USAGE;
+        UINT scan = MapVirtualKeyA(vk, 0);
+        LPARAM down = 1 | (scan << 16) | (IsExtendedKey(vk) ? (1 << 24) : 0);
+        LPARAM up = down | (1u << 30) | (1u << 31);
+        if (!PostMessageA(ctl, WM_KEYDOWN, vk, down) || !PostMessageA(ctl, WM_KEYUP, vk, up))
+            return EXIT_FAILED;
     }
+    return Sync(main, kPostedInputMs) ? EXIT_OK : EXIT_FAILED;
+}
+
+int Type(const Args& a, Reply&) {
+    // One posted WM_CHAR per byte.
+    HWND main, ctl;
+    if (int rc = Program(a[1]).Control(a[2], main, ctl))
+        return rc;
+    for (unsigned char c : a[3]) {
+        if (!PostMessageA(ctl, WM_CHAR, c, 1))
+            return EXIT_FAILED;
+    }
+    return Sync(main, kPostedInputMs) ? EXIT_OK : EXIT_FAILED;
+}
+
+int SyncWith(const Args& a, Reply&) {
+    HWND main;
+    if (int rc = Program(a[1]).Main(main))
+        return rc;
+    return Sync(main, kPostedInputMs) ? EXIT_OK : EXIT_FAILED;
+}
+
+int Probe(const Args& a, Reply& reply) {
+    HWND main;
+    if (int rc = Program(a[1]).Main(main))
+        return rc;
+    const double duration = atoi(a[2].c_str()) / 1000.0;
+    const DWORD interval = a.size() == 4 ? (DWORD)atoi(a[3].c_str()) : 10;
+    LARGE_INTEGER frequency, start, before, after;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    std::vector<double> waits;
+    for (;;) {
+        QueryPerformanceCounter(&before);
+        if ((double)(before.QuadPart - start.QuadPart) / frequency.QuadPart >= duration)
+            break;
+        DWORD_PTR r;
+        if (!SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, kPostedInputMs, &r))
+            return EXIT_FAILED;
+        QueryPerformanceCounter(&after);
+        waits.push_back((double)(after.QuadPart - before.QuadPart) * 1e3 / frequency.QuadPart);
+        Sleep(interval);
+    }
+    if (waits.empty())
+        return EXIT_FAILED;
+    std::sort(waits.begin(), waits.end());
+    reply.Int((long long)waits.size()).Ms(waits.back()).Ms(waits[waits.size() / 2]);
+    return EXIT_OK;
+}
+
+int Tree(const Args& a, Reply& reply) {
+    HWND main, tree;
+    if (int rc = Program(a[1]).Control(std::to_string(kTreeId), main, tree))
+        return rc;
+    RemoteTree rt(tree);
+    if (!rt.Ok() || !DumpTree(rt, rt.Next(NULL, TVGN_ROOT), 0, reply))
+        return EXIT_FAILED;
+    return EXIT_OK;
+}
+
+// The item found by the texts of its levels expanded, collapsed or selected.
+int TreeItem(const Args& a, UINT message, WPARAM how) {
+    HWND main, tree;
+    if (int rc = Program(a[1]).Control(std::to_string(kTreeId), main, tree))
+        return rc;
+    RemoteTree rt(tree);
+    if (!rt.Ok())
+        return EXIT_FAILED;
+    HTREEITEM item = FindPath(rt, a, 2);
+    if (!item)
+        return EXIT_NO_CONTROL;
+    DWORD_PTR r = 0;
+    return Send(tree, message, how, (LPARAM)item, r) ? EXIT_OK : EXIT_FAILED;
+}
+
+int TreeExpand(const Args& a, Reply&) { return TreeItem(a, TVM_EXPAND, TVE_EXPAND); }
+int TreeCollapse(const Args& a, Reply&) { return TreeItem(a, TVM_EXPAND, TVE_COLLAPSE); }
+int TreeSelect(const Args& a, Reply&) { return TreeItem(a, TVM_SELECTITEM, TVGN_CARET); }
+
+int WindowState(const Args& a, Reply& reply) {
+    HWND main = Program(a[1]).Find();
+    reply.Int(main ? 1 : 0);
+    if (!main)
+        return EXIT_OK;
     WINDOWPLACEMENT wp;
     memset(&wp, 0, sizeof wp);
     wp.length = sizeof wp;
     GetWindowPlacement(main, &wp);
     RECT wr;
     GetWindowRect(main, &wr);
-    char cls[64] = {0};
-    GetClassNameA(main, cls, sizeof cls);
     // The real parent: GetParent answers the owner for a window without WS_CHILD, which the tray holder's is.
     HWND owner = GetAncestor(main, GA_PARENT);
     if (owner == GetDesktopWindow())
         owner = NULL;
-    Appendf(out, "exists 1\nvisible %d\niconic %d\nzoomed %d\nenabled %d\nshowcmd %u\nflags %u\n",
-            IsWindowVisible(main) ? 1 : 0, IsIconic(main) ? 1 : 0, IsZoomed(main) ? 1 : 0,
-            IsWindowEnabled(main) ? 1 : 0, wp.showCmd, wp.flags);
-    Appendf(out, "normal %ld %ld %ld %ld\nrect %ld %ld %ld %ld\nclass %s\nparented %d\n", wp.rcNormalPosition.left,
-            wp.rcNormalPosition.top, wp.rcNormalPosition.right, wp.rcNormalPosition.bottom, wr.left, wr.top, wr.right,
-            wr.bottom, cls, owner ? 1 : 0);
+    reply.Int(IsWindowVisible(main) ? 1 : 0).Int(IsIconic(main) ? 1 : 0).Int(IsZoomed(main) ? 1 : 0);
+    reply.Int(IsWindowEnabled(main) ? 1 : 0).Int(wp.showCmd).Int(wp.flags);
+    const RECT& n = wp.rcNormalPosition;
+    reply.Int(n.left).Int(n.top).Int(n.right).Int(n.bottom).Int(wr.left).Int(wr.top).Int(wr.right).Int(wr.bottom);
+    reply.Word(ClassName(main)).Int(owner ? 1 : 0);
     return EXIT_OK;
 }
 
-int CmdCount(const Args&, std::string& out) {
-    // count: how many top-level windows carry the caption (with the pane or not).
-    struct Counter {
-        static BOOL CALLBACK Proc(HWND h, LPARAM lp) {
-            char buf[256] = {0};
-            GetWindowTextA(h, buf, sizeof buf);
-            if (g_caption == buf)
-                ++*(int*)lp;
-            return TRUE;
-        }
-    };
-    int n = 0;
-    EnumWindows(Counter::Proc, (LPARAM)&n);
-    Appendf(out, "%d\n", n);
+int Count(const Args& a, Reply& reply) {
+    reply.Int(Program(a[1]).CountTopLevel());
+    return EXIT_OK;
+}
+
+int Pid(const Args& a, Reply& reply) {
+    HWND main;
+    if (int rc = Program(a[1]).Main(main))
+        return rc;
+    reply.Int(ProcessOf(main));
+    return EXIT_OK;
+}
+
+int Memory(const Args& a, Reply& reply) {
+    HWND main;
+    if (int rc = Program(a[1]).Main(main))
+        return rc;
+    CKernelHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, ProcessOf(main)));
+    if (!process)
+        return EXIT_FAILED;
+    PROCESS_MEMORY_COUNTERS pmc;
+    memset(&pmc, 0, sizeof pmc);
+    if (!GetProcessMemoryInfo(process.Get(), &pmc, sizeof pmc))
+        return EXIT_FAILED;
+    reply.Int((long long)pmc.WorkingSetSize).Int((long long)pmc.PeakWorkingSetSize).Int((long long)pmc.PagefileUsage);
+    return EXIT_OK;
+}
+
+int Close(const Args& a, Reply&) {
+    HWND main;
+    if (int rc = Program(a[1]).Main(main))
+        return rc;
+    return PostMessageA(main, WM_CLOSE, 0, 0) ? EXIT_OK : EXIT_FAILED;
+}
+
+int QuitButton(const Args& a, Reply&) {
+    HWND main;
+    if (int rc = Program(a[1]).Main(main))
+        return rc;
+    HWND quit = GetDlgItem(main, kQuitId);
+    if (!quit)
+        return EXIT_NO_CONTROL;
+    // Posted: the handler ends the dialog, and the process may be gone before a sent message could return.
+    return PostMessageA(main, WM_COMMAND, MAKEWPARAM(kQuitId, BN_CLICKED), (LPARAM)quit) ? EXIT_OK : EXIT_FAILED;
+}
+
+int SendNotify(const Args& a, Reply&) {
+    long msg, wp = 0, lp = 0;
+    if (!ParseInt(a[2], msg) || (a.size() > 3 && !ParseInt(a[3], wp)) || (a.size() > 4 && !ParseInt(a[4], lp)))
+        return EXIT_USAGE;
+    HWND main;
+    if (int rc = Program(a[1]).Main(main))
+        return rc;
+    return SendNotifyMessageA(main, (UINT)msg, (WPARAM)wp, (LPARAM)lp) ? EXIT_OK : EXIT_FAILED;
+}
+
+int SysCommand(const Args& a, Reply&) {
+    // SC_MINIMIZE 0xF020, the About entry 16.
+    long cmd;
+    if (!ParseInt(a[2], cmd))
+        return EXIT_USAGE;
+    HWND main;
+    if (int rc = Program(a[1]).Main(main))
+        return rc;
+    return PostMessageA(main, WM_SYSCOMMAND, (WPARAM)cmd, 0) ? EXIT_OK : EXIT_FAILED;
+}
+
+int PostCommand(const Args& a, Reply&) {
+    long id;
+    if (!ParseInt(a[2], id))
+        return EXIT_USAGE;
+    HWND main;
+    if (int rc = Program(a[1]).Main(main))
+        return rc;
+    return PostMessageA(main, WM_COMMAND, MAKEWPARAM(id, 0), 0) ? EXIT_OK : EXIT_FAILED;
+}
+
+int DlgWait(const Args& a, Reply& reply) {
+    const Program program(a[1]);
+    long want, timeout;
+    if (!ParseInt(a[3], want) || !ParseInt(a[4], timeout))
+        return EXIT_USAGE;
+    if (!PollUntil((DWORD)timeout, 10, [&] { return (program.Dialog(a[2]) != NULL) == (want != 0); }))
+        return EXIT_NO_WINDOW;
+    reply.Time(NowSeconds());
+    return EXIT_OK;
+}
+
+int DlgGetText(const Args& a, Reply& reply) {
+    HWND dlg, ctl;
+    if (int rc = Program(a[1]).DialogControl(a[2], a[3], dlg, ctl))
+        return rc;
+    std::string text;
+    if (!GetText(ctl, text))
+        return EXIT_FAILED;
+    reply.Bytes(text);
+    return EXIT_OK;
+}
+
+int DlgSetText(const Args& a, Reply&) {
+    HWND dlg, ctl;
+    if (int rc = Program(a[1]).DialogControl(a[2], a[3], dlg, ctl))
+        return rc;
+    DWORD_PTR r;
+    return Send(ctl, WM_SETTEXT, 0, (LPARAM)a[4].c_str(), r) ? EXIT_OK : EXIT_FAILED;
+}
+
+int DlgState(const Args& a, Reply& reply) {
+    HWND dlg, ctl;
+    if (int rc = Program(a[1]).DialogControl(a[2], a[3], dlg, ctl))
+        return rc;
+    DWORD_PTR checked = 0;
+    Send(ctl, BM_GETCHECK, 0, 0, checked);
+    RECT r;
+    GetWindowRect(ctl, &r);
+    reply.Int(IsWindowEnabled(ctl) ? 1 : 0).Int((int)checked).Int(r.left).Int(r.top).Int(r.right).Int(r.bottom);
+    return EXIT_OK;
+}
+
+int DlgClick(const Args& a, Reply& reply) {
+    const Program program(a[1]);
+    HWND dlg, ctl;
+    if (int rc = program.DialogControl(a[2], a[3], dlg, ctl))
+        return rc;
+    if (!IsWindowEnabled(ctl))
+        return EXIT_DISABLED;
+    HWND main;
+    if (int rc = program.Main(main))
+        return rc;
+    bool ok;
+    if (a.size() == 5 && a[4] == "bm")
+        ok = PostMessageA(ctl, BM_CLICK, 0, 0);
+    else
+        ok = PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(ctl), BN_CLICKED), (LPARAM)ctl);
+    if (!ok || !Sync(main, kPostedInputMs))
+        return EXIT_FAILED;
+    reply.Time(NowSeconds());
     return EXIT_OK;
 }
 
 BOOL CALLBACK ListProc(HWND h, LPARAM lp) {
-    std::string& out = *(std::string*)lp;
-    char cls[128] = {0}, text[256] = {0};
-    GetClassNameA(h, cls, sizeof cls);
-    GetWindowTextA(h, text, sizeof text);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(h, &pid);
+    Reply& reply = *(Reply*)lp;
     RECT r;
     GetWindowRect(h, &r);
-    Appendf(out, "%lu %d %ld %ld %ld %ld %s %s\n", (unsigned long)pid, IsWindowVisible(h) ? 1 : 0, r.left, r.top,
-            r.right, r.bottom, Hex(cls).c_str(), Hex(text).c_str());
+    reply.Int(ProcessOf(h)).Int(IsWindowVisible(h) ? 1 : 0).Int(r.left).Int(r.top).Int(r.right).Int(r.bottom);
+    reply.Hex(ClassName(h)).Hex(WindowText(h));
     return TRUE;
 }
 
-int CmdWindows(const Args&, std::string& out) {
-    // windows: every top-level window of the prefix: pid, visible, rectangle, class and caption (hexadecimal).
-    EnumWindows(ListProc, (LPARAM)&out);
+int Windows(const Args&, Reply& reply) {
+    EnumWindows(ListProc, (LPARAM)&reply);
     return EXIT_OK;
 }
 
 BOOL CALLBACK TooltipProc(HWND h, LPARAM lp) {
-    std::string& out = *(std::string*)lp;
-    char cls[64] = {0};
-    GetClassNameA(h, cls, sizeof cls);
-    if (strcmp(cls, TOOLTIPS_CLASSA) != 0)
+    Reply& reply = *(Reply*)lp;
+    if (ClassName(h) != TOOLTIPS_CLASSA)
         return TRUE;
     Remote mem(h);
     if (!mem.Ok())
         return TRUE;
-    DWORD pid = 0;
-    GetWindowThreadProcessId(h, &pid);
     // The title (balloons have one), as the control keeps it: in UTF-16.
     const SIZE_T titleAt = 1024, textAt = 2048, textSize = 2048;
     TTGETTITLE title;
@@ -803,266 +1081,23 @@ BOOL CALLBACK TooltipProc(HWND h, LPARAM lp) {
         if (mem.Write(textAt, &nul, 1) && mem.Write(0, &ti, ti.cbSize) &&
             Send(h, TTM_GETTEXTA, textSize, (LPARAM)mem.At(0), r))
             mem.Read(textAt, text.data(), textSize);
-        Appendf(out, "%lu %d %s %s\n", (unsigned long)pid, IsWindowVisible(h) ? 1 : 0, Hex(titleText).c_str(),
-                Hex(std::string(text.data(), strnlen(text.data(), textSize))).c_str());
+        reply.Int(ProcessOf(h)).Int(IsWindowVisible(h) ? 1 : 0).Hex(titleText);
+        reply.Hex(std::string(text.data(), strnlen(text.data(), textSize)));
     }
     return TRUE;
 }
 
-int CmdTooltips(const Args&, std::string& out) {
-    // tooltips: every tool of every top-level tool-tip window of the prefix (the tray's tips and balloons live in
-    // the shell's process): pid, visible, title and text, both in hexadecimal.
-    EnumWindows(TooltipProc, (LPARAM)&out);
+int Tooltips(const Args&, Reply& reply) {
+    EnumWindows(TooltipProc, (LPARAM)&reply);
     return EXIT_OK;
 }
 
-int CmdFocus(const Args&, std::string& out) {
-    // focus: the control id of the window that has the keyboard focus in the program's thread (0: none or no id).
-    Context cx;
-    int rc = NeedMain(cx);
-    if (rc)
-        return rc;
-    GUITHREADINFO gti;
-    memset(&gti, 0, sizeof gti);
-    gti.cbSize = sizeof gti;
-    if (!GetGUIThreadInfo(GetWindowThreadProcessId(cx.main, NULL), &gti))
-        return EXIT_FAILED;
-    Appendf(out, "%d\n", gti.hwndFocus ? GetDlgCtrlID(gti.hwndFocus) : 0);
+int Foreground(const Args&, Reply& reply) {
+    reply.Hex(WindowText(GetForegroundWindow()));
     return EXIT_OK;
 }
 
-int CmdForeground(const Args&, std::string& out) {
-    // foreground: the caption of the prefix's foreground window, in hexadecimal (empty: none).
-    char caption[256] = {0};
-    GetWindowTextA(GetForegroundWindow(), caption, sizeof caption);
-    out += Hex(caption);
-    out += "\n";
-    return EXIT_OK;
-}
-
-int CmdClose(const Args&, std::string&) {
-    Context cx;
-    int rc = NeedMain(cx);
-    if (rc)
-        return rc;
-    return PostMessageA(cx.main, WM_CLOSE, 0, 0) ? EXIT_OK : EXIT_FAILED;
-}
-
-int CmdQuitButton(const Args&, std::string&) {
-    Context cx;
-    int rc = NeedMain(cx);
-    if (rc)
-        return rc;
-    HWND quit = GetDlgItem(cx.main, kQuitId);
-    if (!quit)
-        return EXIT_NOCONTROL;
-    // Posted: the handler ends the dialog, and the process may be gone before a sent message could return.
-    return PostMessageA(cx.main, WM_COMMAND, MAKEWPARAM(kQuitId, BN_CLICKED), (LPARAM)quit) ? EXIT_OK : EXIT_FAILED;
-}
-
-int CmdPid(const Args&, std::string& out) {
-    Context cx;
-    int rc = NeedMain(cx);
-    if (rc)
-        return rc;
-    DWORD pid = 0;
-    GetWindowThreadProcessId(cx.main, &pid);
-    Appendf(out, "%lu\n", (unsigned long)pid);
-    return EXIT_OK;
-}
-
-int CmdMemory(const Args&, std::string& out) {
-    Context cx;
-    int rc = NeedMain(cx);
-    if (rc)
-        return rc;
-    DWORD pid = 0;
-    GetWindowThreadProcessId(cx.main, &pid);
-    HANDLE p = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
-    if (!p)
-        return EXIT_FAILED;
-    PROCESS_MEMORY_COUNTERS pmc;
-    memset(&pmc, 0, sizeof pmc);
-    BOOL ok = GetProcessMemoryInfo(p, &pmc, sizeof pmc);
-    CloseHandle(p);
-    if (!ok)
-        return EXIT_FAILED;
-    Appendf(out, "working_set %llu\npeak_working_set %llu\npagefile %llu\n", (unsigned long long)pmc.WorkingSetSize,
-            (unsigned long long)pmc.PeakWorkingSetSize, (unsigned long long)pmc.PagefileUsage);
-    return EXIT_OK;
-}
-
-int CmdSendMessage(const Args& a, std::string& out) {
-    // send-message MSG [WPARAM LPARAM]: a plain message with numbers, notify-style (as a second copy sends).
-    long msg, wp = 0, lp = 0;
-    if (a.size() < 2 || !ParseInt(a[1], msg) || (a.size() > 2 && !ParseInt(a[2], wp)) ||
-        (a.size() > 3 && !ParseInt(a[3], lp)))
-        return EXIT_USAGE;
-    Context cx;
-    int rc = NeedMain(cx);
-    if (rc)
-        return rc;
-    if (!SendNotifyMessageA(cx.main, (UINT)msg, (WPARAM)wp, (LPARAM)lp))
-        return EXIT_FAILED;
-    out += "sent\n";
-    return EXIT_OK;
-}
-
-// ---- the program's other windows: dialogs (configuration, About, message boxes), balloons, the screen
-
-struct DialogSearch {
-    const std::string* caption;
-    DWORD pid;
-    HWND found;
-};
-
-BOOL CALLBACK FindDialogProc(HWND h, LPARAM lp) {
-    DialogSearch* st = (DialogSearch*)lp;
-    char cls[64] = {0}, text[256] = {0};
-    GetClassNameA(h, cls, sizeof cls);
-    GetWindowTextA(h, text, sizeof text);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(h, &pid);
-    if (strcmp(cls, "#32770") == 0 && *st->caption == text && pid == st->pid && IsWindowVisible(h)) {
-        st->found = h;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// A visible dialog of the program's process with this caption (the main window's own dialog class included).
-HWND FindDialog(const std::string& caption) {
-    HWND main = FindMain();
-    if (!main)
-        return NULL;
-    DialogSearch st = {&caption, 0, NULL};
-    GetWindowThreadProcessId(main, &st.pid);
-    EnumWindows(FindDialogProc, (LPARAM)&st);
-    return st.found;
-}
-
-int DialogControl(const std::string& caption, const std::string& idText, HWND& dlg, HWND& ctl) {
-    dlg = FindDialog(caption);
-    if (!dlg)
-        return EXIT_NOWINDOW;
-    long id;
-    if (!ParseInt(idText, id))
-        return EXIT_USAGE;
-    ctl = id ? GetDlgItem(dlg, (int)id) : dlg;
-    return ctl ? EXIT_OK : EXIT_NOCONTROL;
-}
-
-int CmdDlgWait(const Args& a, std::string& out) {
-    // dlg-wait CAPTION 0|1 TIMEOUT_MS: until a dialog of the program with the caption is shown (1) or gone (0).
-    long want, timeout;
-    if (a.size() != 4 || !ParseInt(a[2], want) || !ParseInt(a[3], timeout))
-        return EXIT_USAGE;
-    if (!PollUntil((DWORD)timeout, 10, [&] { return (FindDialog(a[1]) != NULL) == (want != 0); }))
-        return EXIT_NOWINDOW;
-    Appendf(out, "%.6f\n", NowSeconds());
-    return EXIT_OK;
-}
-
-int CmdDlgGetText(const Args& a, std::string& out) {
-    if (a.size() != 3)
-        return EXIT_USAGE;
-    HWND dlg, ctl;
-    int rc = DialogControl(a[1], a[2], dlg, ctl);
-    if (rc)
-        return rc;
-    std::string text;
-    if (!GetText(ctl, text))
-        return EXIT_FAILED;
-    out += text;
-    return EXIT_OK;
-}
-
-int CmdDlgSetText(const Args& a, std::string&) {
-    // dlg-set-text CAPTION ID TEXT: the box's whole text at once (one change notification, as a paste).
-    if (a.size() != 4)
-        return EXIT_USAGE;
-    HWND dlg, ctl;
-    int rc = DialogControl(a[1], a[2], dlg, ctl);
-    if (rc)
-        return rc;
-    DWORD_PTR r;
-    return Send(ctl, WM_SETTEXT, 0, (LPARAM)a[3].c_str(), r) ? EXIT_OK : EXIT_FAILED;
-}
-
-int CmdDlgState(const Args& a, std::string& out) {
-    // dlg-state CAPTION ID: "enabled checked" of a control; and the rectangle on the screen.
-    if (a.size() != 3)
-        return EXIT_USAGE;
-    HWND dlg, ctl;
-    int rc = DialogControl(a[1], a[2], dlg, ctl);
-    if (rc)
-        return rc;
-    DWORD_PTR checked = 0;
-    Send(ctl, BM_GETCHECK, 0, 0, checked);
-    RECT r;
-    GetWindowRect(ctl, &r);
-    Appendf(out, "%d %d %ld %ld %ld %ld\n", IsWindowEnabled(ctl) ? 1 : 0, (int)checked, r.left, r.top, r.right,
-            r.bottom);
-    return EXIT_OK;
-}
-
-int CmdDlgClick(const Args& a, std::string& out) {
-    // dlg-click CAPTION ID [bm]: the button's command posted to its dialog (or BM_CLICK posted to the button, which
-    // toggles a check box first), then waits until the program's queue has got past it. A handler that opens a
-    // modal box is past it as soon as that box's loop runs.
-    if (a.size() < 3 || a.size() > 4)
-        return EXIT_USAGE;
-    HWND dlg, ctl;
-    int rc = DialogControl(a[1], a[2], dlg, ctl);
-    if (rc)
-        return rc;
-    if (!IsWindowEnabled(ctl))
-        return EXIT_DISABLED;
-    Context cx;
-    rc = NeedMain(cx);
-    if (rc)
-        return rc;
-    bool ok;
-    if (a.size() == 4 && a[3] == "bm")
-        ok = PostMessageA(ctl, BM_CLICK, 0, 0);
-    else
-        ok = PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(ctl), BN_CLICKED), (LPARAM)ctl);
-    if (!ok || !Sync(cx.main, kSyncTimeout))
-        return EXIT_FAILED;
-    Appendf(out, "clicked %.6f\n", NowSeconds());
-    return EXIT_OK;
-}
-
-int CmdSysCommand(const Args& a, std::string&) {
-    // sys-command CMD: a system-menu command posted to the main window (SC_MINIMIZE 0xF020, the About entry 16).
-    // It does not wait: the command may open a modal box.
-    long cmd;
-    if (a.size() != 2 || !ParseInt(a[1], cmd))
-        return EXIT_USAGE;
-    Context cx;
-    int rc = NeedMain(cx);
-    if (rc)
-        return rc;
-    return PostMessageA(cx.main, WM_SYSCOMMAND, (WPARAM)cmd, 0) ? EXIT_OK : EXIT_FAILED;
-}
-
-int CmdPostCommand(const Args& a, std::string&) {
-    // post-command ID: a menu command (code 0) posted to the main window, as the tray menu sends it. No waiting.
-    long id;
-    if (a.size() != 2 || !ParseInt(a[1], id))
-        return EXIT_USAGE;
-    Context cx;
-    int rc = NeedMain(cx);
-    if (rc)
-        return rc;
-    return PostMessageA(cx.main, WM_COMMAND, MAKEWPARAM(id, 0), 0) ? EXIT_OK : EXIT_FAILED;
-}
-
-int CmdPress(const Args& a, std::string& out) {
-    // press VK...: each key pressed and released as keyboard input (keybd_event): it reaches the foreground window
-    // of the prefix through the input queue, where keyboard hooks see it. Prints the foreground window's caption.
-    if (a.size() < 2)
-        return EXIT_USAGE;
+int Press(const Args& a, Reply& reply) {
     for (size_t i = 1; i < a.size(); ++i) {
         int vk;
         if (!ParseVk(a[i], vk))
@@ -1071,56 +1106,14 @@ int CmdPress(const Args& a, std::string& out) {
         keybd_event((BYTE)vk, scan, 0, 0);
         keybd_event((BYTE)vk, scan, KEYEVENTF_KEYUP, 0);
     }
-    char caption[256] = {0};
-    GetWindowTextA(GetForegroundWindow(), caption, sizeof caption);
-    out += Hex(caption);
-    out += "\n";
+    reply.Hex(WindowText(GetForegroundWindow()));
     return EXIT_OK;
 }
 
-int CmdBalloon(const Args& a, std::string&) {
-    // balloon TITLE TEXT MS: a tray icon of its own showing a balloon with the information icon, for MS milliseconds
-    // (a reference to compare the program's balloons with, the shell's tool tips not handing out their titles).
-    long ms;
-    if (a.size() != 4 || !ParseInt(a[3], ms))
-        return EXIT_USAGE;
-    HWND owner = CreateWindowExA(0, "STATIC", "kvlctl balloon", WS_POPUP, 0, 0, 1, 1, NULL, NULL, NULL, NULL);
-    NOTIFYICONDATAA icon;
-    memset(&icon, 0, sizeof icon);
-    icon.cbSize = NOTIFYICONDATAA_V2_SIZE;
-    icon.hWnd = owner;
-    icon.uID = 1;
-    icon.uFlags = NIF_ICON;
-    icon.hIcon = LoadIconA(NULL, (LPCSTR)IDI_APPLICATION);
-    if (!owner || !Shell_NotifyIconA(NIM_ADD, &icon))
-        return EXIT_FAILED;
-    icon.uFlags = NIF_INFO;
-    lstrcpynA(icon.szInfoTitle, a[1].c_str(), sizeof icon.szInfoTitle);
-    lstrcpynA(icon.szInfo, a[2].c_str(), sizeof icon.szInfo);
-    icon.dwInfoFlags = NIIF_INFO;
-    icon.uTimeout = (UINT)ms;
-    const BOOL shown = Shell_NotifyIconA(NIM_MODIFY, &icon);
-    const DWORD start = GetTickCount();
-    while (shown && GetTickCount() - start < (DWORD)ms) {
-        MSG m;
-        while (PeekMessageA(&m, NULL, 0, 0, PM_REMOVE))
-            DispatchMessageA(&m);
-        Sleep(10);
-    }
-    icon.uFlags = 0;
-    Shell_NotifyIconA(NIM_DELETE, &icon);
-    DestroyWindow(owner);
-    return shown ? EXIT_OK : EXIT_FAILED;
-}
-
-int CmdScreenshot(const Args& a, std::string& out) {
-    // screenshot X Y W H: that part of the screen as a 24-bit bottom-up BMP file.
+int Screenshot(const Args& a, Reply& reply) {
     long x, y, w, h;
-    if (a.size() != 5 || !ParseInt(a[1], x) || !ParseInt(a[2], y) || !ParseInt(a[3], w) || !ParseInt(a[4], h) ||
-        w <= 0 || h <= 0)
+    if (!ParseInt(a[1], x) || !ParseInt(a[2], y) || !ParseInt(a[3], w) || !ParseInt(a[4], h) || w <= 0 || h <= 0)
         return EXIT_USAGE;
-    HDC screen = GetDC(NULL);
-    HDC mem = CreateCompatibleDC(screen);
     BITMAPINFO bi;
     memset(&bi, 0, sizeof bi);
     bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
@@ -1129,47 +1122,196 @@ int CmdScreenshot(const Args& a, std::string& out) {
     bi.bmiHeader.biPlanes = 1;
     bi.bmiHeader.biBitCount = 24;
     bi.bmiHeader.biCompression = BI_RGB;
+    CWindowDC screen(NULL);
+    CMemoryDC mem(CreateCompatibleDC(screen.Get()));
     void* bits = NULL;
-    HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, NULL, 0);
-    int rc = EXIT_FAILED;
-    if (mem && bmp) {
-        HGDIOBJ old = SelectObject(mem, bmp);
-        if (BitBlt(mem, 0, 0, w, h, screen, x, y, SRCCOPY)) {
-            GdiFlush();
-            DWORD stride = ((DWORD)w * 3 + 3) & ~3u;
-            DWORD size = stride * (DWORD)h;
-            BITMAPFILEHEADER fh;
-            memset(&fh, 0, sizeof fh);
-            fh.bfType = 0x4D42;
-            fh.bfOffBits = sizeof fh + sizeof(BITMAPINFOHEADER);
-            fh.bfSize = fh.bfOffBits + size;
-            bi.bmiHeader.biSizeImage = size;
-            out.append((const char*)&fh, sizeof fh);
-            out.append((const char*)&bi.bmiHeader, sizeof(BITMAPINFOHEADER));
-            out.append((const char*)bits, size);
-            rc = EXIT_OK;
-        }
-        SelectObject(mem, old);
+    CBitmapHandle bmp(CreateDIBSection(screen.Get(), &bi, DIB_RGB_COLORS, &bits, NULL, 0));
+    if (!screen || !mem || !bmp)
+        return EXIT_FAILED;
+    CSelectObject select(mem.Get(), bmp.Get());
+    if (!BitBlt(mem.Get(), 0, 0, w, h, screen.Get(), x, y, SRCCOPY))
+        return EXIT_FAILED;
+    GdiFlush();
+    const DWORD stride = ((DWORD)w * 3 + 3) & ~3u;
+    const DWORD size = stride * (DWORD)h;
+    BITMAPFILEHEADER fh;
+    memset(&fh, 0, sizeof fh);
+    fh.bfType = 0x4D42;
+    fh.bfOffBits = sizeof fh + sizeof(BITMAPINFOHEADER);
+    fh.bfSize = fh.bfOffBits + size;
+    bi.bmiHeader.biSizeImage = size;
+    std::string file((const char*)&fh, sizeof fh);
+    file.append((const char*)&bi.bmiHeader, sizeof(BITMAPINFOHEADER));
+    file.append((const char*)bits, size);
+    reply.Bytes(file);
+    return EXIT_OK;
+}
+
+// A tray icon of this program's own, removed at the end of its scope.
+class TrayIcon {
+public:
+    explicit TrayIcon(HWND owner) {
+        memset(&m_Icon, 0, sizeof m_Icon);
+        m_Icon.cbSize = NOTIFYICONDATAA_V2_SIZE;
+        m_Icon.hWnd = owner;
+        m_Icon.uID = 1;
+        m_Icon.uFlags = NIF_ICON;
+        m_Icon.hIcon = LoadIconA(NULL, (LPCSTR)IDI_APPLICATION);
+        m_bAdded = owner && Shell_NotifyIconA(NIM_ADD, &m_Icon);
     }
-    if (bmp)
-        DeleteObject(bmp);
-    if (mem)
-        DeleteDC(mem);
-    ReleaseDC(NULL, screen);
+    ~TrayIcon() {
+        if (m_bAdded) {
+            m_Icon.uFlags = 0;
+            Shell_NotifyIconA(NIM_DELETE, &m_Icon);
+        }
+    }
+    TrayIcon(const TrayIcon&) = delete;
+    TrayIcon& operator=(const TrayIcon&) = delete;
+
+    bool Added() const { return m_bAdded; }
+    bool ShowBalloon(const std::string& title, const std::string& text, UINT ms) {
+        m_Icon.uFlags = NIF_INFO;
+        lstrcpynA(m_Icon.szInfoTitle, title.c_str(), sizeof m_Icon.szInfoTitle);
+        lstrcpynA(m_Icon.szInfo, text.c_str(), sizeof m_Icon.szInfo);
+        m_Icon.dwInfoFlags = NIIF_INFO;
+        m_Icon.uTimeout = ms;
+        return Shell_NotifyIconA(NIM_MODIFY, &m_Icon);
+    }
+
+private:
+    NOTIFYICONDATAA m_Icon;
+    bool m_bAdded = false;
+};
+
+int Balloon(const Args& a, Reply&) {
+    // With the information icon: the shell's tool tips do not hand out their titles, this one's are known.
+    long ms;
+    if (!ParseInt(a[3], ms))
+        return EXIT_USAGE;
+    CWindowHandle owner(CreateWindowExA(0, "STATIC", "kvlctl balloon", WS_POPUP, 0, 0, 1, 1, NULL, NULL, NULL, NULL));
+    TrayIcon icon(owner.Get());
+    if (!icon.Added())
+        return EXIT_FAILED;
+    const bool shown = icon.ShowBalloon(a[1], a[2], (UINT)ms);
+    const DWORD start = GetTickCount();
+    while (shown && GetTickCount() - start < (DWORD)ms) {
+        MSG m;
+        while (PeekMessageA(&m, NULL, 0, 0, PM_REMOVE))
+            DispatchMessageA(&m);
+        Sleep(10);
+    }
+    return shown ? EXIT_OK : EXIT_FAILED;
+}
+
+// Each request of the table and its handler, in the table's order (serve and exit are the server loop's).
+struct Route {
+    Request request;
+    int (*handler)(const Args& a, Reply& reply);
+};
+constexpr Route kRoutes[] = {
+    {REQUEST_WAIT_WINDOW, WaitWindow},
+    {REQUEST_WAIT_READY, WaitReady},
+    {REQUEST_WAIT_GONE, WaitGone},
+    {REQUEST_GET_TEXT, GetTextOf},
+    {REQUEST_WAIT_TEXT, WaitText},
+    {REQUEST_SET_TEXT, SetText},
+    {REQUEST_GET_SEL, GetSel},
+    {REQUEST_IS_ENABLED, IsEnabled},
+    {REQUEST_WAIT_ENABLED, WaitEnabled},
+    {REQUEST_FOCUS, Focus},
+    {REQUEST_CLICK, Click},
+    {REQUEST_POST_KEY, PostKey},
+    {REQUEST_TYPE, Type},
+    {REQUEST_SYNC, SyncWith},
+    {REQUEST_PROBE, Probe},
+    {REQUEST_TREE, Tree},
+    {REQUEST_TREE_EXPAND, TreeExpand},
+    {REQUEST_TREE_COLLAPSE, TreeCollapse},
+    {REQUEST_TREE_SELECT, TreeSelect},
+    {REQUEST_WINDOW_STATE, WindowState},
+    {REQUEST_COUNT, Count},
+    {REQUEST_PID, Pid},
+    {REQUEST_MEMORY, Memory},
+    {REQUEST_CLOSE, Close},
+    {REQUEST_QUIT_BUTTON, QuitButton},
+    {REQUEST_SEND_MESSAGE, SendNotify},
+    {REQUEST_SYS_COMMAND, SysCommand},
+    {REQUEST_POST_COMMAND, PostCommand},
+    {REQUEST_DLG_WAIT, DlgWait},
+    {REQUEST_DLG_GET_TEXT, DlgGetText},
+    {REQUEST_DLG_SET_TEXT, DlgSetText},
+    {REQUEST_DLG_STATE, DlgState},
+    {REQUEST_DLG_CLICK, DlgClick},
+    {REQUEST_WINDOWS, Windows},
+    {REQUEST_TOOLTIPS, Tooltips},
+    {REQUEST_FOREGROUND, Foreground},
+    {REQUEST_PRESS, Press},
+    {REQUEST_SCREENSHOT, Screenshot},
+    {REQUEST_BALLOON, Balloon},
+    {REQUEST_SERVE, nullptr},
+    {REQUEST_EXIT, nullptr},
+};
+
+constexpr bool InTableOrder() {
+    for (int i = 0; i < kRequestCount; ++i) {
+        if (kRoutes[i].request != i)
+            return false;
+    }
+    return true;
+}
+static_assert(sizeof kRoutes / sizeof kRoutes[0] == kRequestCount && InTableOrder(),
+              "one route for each request of the protocol table, in the table's order");
+
+// ---- the table's requests
+
+int FindRequest(const std::string& name) {
+    for (int i = 0; i < kRequestCount; ++i) {
+        if (name == kRequests[i].name)
+            return i;
+    }
+    return -1;
+}
+
+// Whether the number of arguments fits the table's list: each word once, [WORD] perhaps, WORD... once or more.
+bool ArgumentsFit(const char* arguments, size_t given) {
+    size_t least = 0, most = 0;
+    bool open = false;
+    for (const std::string& word : Split(arguments, " ")) {
+        if (word[0] == '[') {
+            ++most;
+        } else {
+            ++least;
+            ++most;
+            open = open || (word.size() > 3 && word.compare(word.size() - 3, 3, "...") == 0);
+        }
+    }
+    return given >= least && (open || given <= most);
+}
+
+// Answers a request (a[0] its name); the exit code, and in out the reply (nothing when the request failed).
+int Answer(const Args& a, std::string& out) {
+    out.clear();
+    const int found = a.empty() ? -1 : FindRequest(a[0]);
+    if (found < 0 || !kRoutes[found].handler || !ArgumentsFit(kRequests[found].arguments, a.size() - 1))
+        return EXIT_USAGE;
+    Reply reply(kRequests[found].reply);
+    const int rc = kRoutes[found].handler(a, reply);
+    std::string text;
+    if (!reply.Finish(text)) {
+        out = text;
+        return EXIT_FAILED;
+    }
+    if (rc == EXIT_OK)
+        out = text;
     return rc;
 }
 
-int Run(const Args& a, std::string& out);
-
-int CmdServe(const Args&, std::string&) {
-    // serve: one request per line, each argument "=" and its bytes in hexadecimal, separated by blanks (so that an
-    // empty argument survives); each answer is the line
-    // "<exit code> <length>" followed by that many bytes of output.
+int Serve() {
     _setmode(_fileno(stdin), _O_BINARY);
+    printf("%s\n", kGreeting);
+    fflush(stdout);
     std::string line;
     int c;
-    fputs("kvlctl serving\n", stdout);
-    fflush(stdout);
     for (;;) {
         line.clear();
         while ((c = fgetc(stdin)) != EOF && c != '\n')
@@ -1177,117 +1319,41 @@ int CmdServe(const Args&, std::string&) {
         if (c == EOF && line.empty())
             return EXIT_OK;
         Args args;
-        size_t pos = 0;
         bool ok = true;
-        while (pos < line.size()) {
-            size_t sp = line.find(' ', pos);
-            if (sp == std::string::npos)
-                sp = line.size();
+        for (const std::string& field : Split(line, " ")) {
             std::string arg;
-            if (line[pos] != '=' || !Unhex(line.substr(pos + 1, sp - pos - 1), arg))
+            if (field.empty() || field[0] != '=' || !Unhex(field.substr(1), arg))
                 ok = false;
             args.push_back(arg);
-            pos = sp + 1;
         }
+        if (ok && !args.empty() && FindRequest(args[0]) == REQUEST_EXIT)
+            return EXIT_OK;
         std::string out;
-        int rc = ok && !args.empty() ? Run(args, out) : EXIT_USAGE;
-        if (rc == -1)
-            return EXIT_OK;  // "exit"
+        const int rc = ok ? Answer(args, out) : EXIT_USAGE;
         fprintf(stdout, "%d %u\n", rc, (unsigned)out.size());
         fwrite(out.data(), 1, out.size(), stdout);
         fflush(stdout);
     }
 }
 
-struct Command {
-    const char* name;
-    int (*fn)(const Args&, std::string&);
-    const char* usage;
-};
-
-const Command kCommands[] = {
-    {"wait-ready", CmdWaitReady, "TIMEOUT_MS [TEXT]"},
-    {"wait-window", CmdWaitWindow, "TIMEOUT_MS"},
-    {"wait-gone", CmdWaitGone, "TIMEOUT_MS"},
-    {"wait-text", CmdWaitText, "ID TEXT TIMEOUT_MS"},
-    {"wait-enabled", CmdWaitEnabled, "ID 0|1 TIMEOUT_MS"},
-    {"get-text", CmdGetText, "ID"},
-    {"set-text", CmdSetText, "ID TEXT"},
-    {"click", CmdClick, "ID [send|bm]"},
-    {"post-key", CmdPostKey, "ID VK..."},
-    {"type", CmdType, "ID TEXT"},
-    {"sync", CmdSync, ""},
-    {"probe", CmdProbe, "DURATION_MS [INTERVAL_MS]"},
-    {"get-sel", CmdGetSel, "ID"},
-    {"is-enabled", CmdIsEnabled, "ID"},
-    {"tree", CmdTree, ""},
-    {"tree-expand", CmdTreeItem, "TEXT..."},
-    {"tree-collapse", CmdTreeItem, "TEXT..."},
-    {"tree-select", CmdTreeItem, "TEXT..."},
-    {"window-state", CmdWindowState, ""},
-    {"count", CmdCount, ""},
-    {"windows", CmdWindows, ""},
-    {"focus", CmdFocus, ""},
-    {"foreground", CmdForeground, ""},
-    {"tooltips", CmdTooltips, ""},
-    {"close", CmdClose, ""},
-    {"quit-button", CmdQuitButton, ""},
-    {"pid", CmdPid, ""},
-    {"memory", CmdMemory, ""},
-    {"send-message", CmdSendMessage, "MSG [WPARAM LPARAM]"},
-    {"dlg-wait", CmdDlgWait, "CAPTION 0|1 TIMEOUT_MS"},
-    {"dlg-get-text", CmdDlgGetText, "CAPTION ID"},
-    {"dlg-set-text", CmdDlgSetText, "CAPTION ID TEXT"},
-    {"dlg-state", CmdDlgState, "CAPTION ID"},
-    {"dlg-click", CmdDlgClick, "CAPTION ID [bm]"},
-    {"sys-command", CmdSysCommand, "CMD"},
-    {"post-command", CmdPostCommand, "ID"},
-    {"screenshot", CmdScreenshot, "X Y W H"},
-    {"balloon", CmdBalloon, "TITLE TEXT MS"},
-    {"press", CmdPress, "VK..."},
-    {"serve", CmdServe, ""},
-};
-
-int Run(const Args& a, std::string& out) {
-    if (a[0] == "exit")
-        return -1;
-    if (a[0] == "caption" && a.size() == 2) {
-        g_caption = a[1];
-        return EXIT_OK;
-    }
-    for (const Command& c : kCommands) {
-        if (a[0] == c.name)
-            return c.fn(a, out);
-    }
-    return EXIT_USAGE;
-}
-
 void Usage() {
-    fputs("usage: kvlctl [-w CAPTION] COMMAND ARGS\n", stderr);
-    for (const Command& c : kCommands)
-        fprintf(stderr, "  %s %s\n", c.name, c.usage);
+    fputs("usage: kvlctl REQUEST ARGUMENTS (tests/e2e/kvlctl.protocol)\n", stderr);
+    for (const RequestFormat& r : kRequests)
+        fprintf(stderr, "  %s %s\n", r.name, r.arguments);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     _setmode(_fileno(stdout), _O_BINARY);
-    Args args;
-    for (int i = 1; i < argc; ++i)
-        args.push_back(argv[i]);
-    if (args.size() >= 2 && args[0] == "-w") {
-        g_caption = args[1];
-        args.erase(args.begin(), args.begin() + 2);
-    }
-    if (args.empty()) {
-        Usage();
-        return EXIT_USAGE;
-    }
+    const Args args(argv + 1, argv + argc);
+    if (!args.empty() && FindRequest(args[0]) == REQUEST_SERVE)
+        return args.size() == 1 ? Serve() : EXIT_USAGE;
     std::string out;
-    int rc = Run(args, out);
-    if (rc == EXIT_USAGE && out.empty())
+    const int rc = Answer(args, out);
+    if (rc == EXIT_USAGE)
         Usage();
     fwrite(out.data(), 1, out.size(), stdout);
     fflush(stdout);
-    return rc < 0 ? EXIT_OK : rc;
+    return rc;
 }
