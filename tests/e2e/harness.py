@@ -1087,8 +1087,8 @@ class FakeGame:
                 return out
 
     def press(self, *calls, timeout=30):
-        """Sends keybd_event calls ("VK,SCAN,FLAGS" as keyprobe takes them) once the game is the foreground window,
-        then the marker key; every line the game reported after the lines left from before and up to the marker (its
+        """Sends keybd_event calls ("VK,SCAN,FLAGS" as keyprobe takes them) once the game is the foreground window
+        (asked to come to the front if another window took it), then the marker key; every line the game reported after the lines left from before and up to the marker (its
         own lines left out). press() alone tells what reached the game since the last look."""
         marker = ["%x,m,0" % self.MARKER_VK, "%x,m,2" % self.MARKER_VK]
         self.host.keyprobe("keys", "--game", *(list(calls) + marker))

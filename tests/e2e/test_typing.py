@@ -57,6 +57,7 @@ class TypingTests(unittest.TestCase):
         self.assertIn(b" Starting keyRelay" + H.TM + b"... [OK]\r\n", self.kvl.pane())
 
     def test_2_sayteam_types_exactly_the_sequence(self):
+        self.game.press()  # the game in front
         self.assertEqual(self.kvl.command("/bw_sayteam gg"), b"", "bw_sayteam writes nothing")
         typed = self.game.wait_keys(len(SAYTEAM_GG))
         self.assertEqual(self.game.press(), [], "nothing more was typed")

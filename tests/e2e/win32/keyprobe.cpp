@@ -4,8 +4,9 @@
 //                                a hook attempt of its own, removed at once if it succeeded, "fn N", "n N")
 //   keyprobe keys VK,SCAN,FLAGS...   sends these keybd_event calls (hex; SCAN "m" = the layout's scan code of VK),
 //                                after a line "go" on stdin when the first argument is "--wait"; with "--game"
-//                                first, only once the game window is the foreground window (exit 3 and
-//                                "foreground CLASS CAPTION" when it is not within ten seconds)
+//                                first, only once the game window is the foreground window (asked to come to the
+//                                front if it is not; exit 3 and "foreground CLASS CAPTION" when it is not within ten
+//                                seconds)
 //   keyprobe front               a plain top-level window that takes the foreground; prints "ready HEX"
 //   keyprobe raise               asks the fake game window to take the foreground again
 //   keyprobe close               asks the game window to close
@@ -101,10 +102,15 @@ HWND GameWindow() { return FindWindowA("SWarClass", "Brood War"); }
 // Waits until the game window is in front; false (and what is in front instead) after ten seconds.
 bool WaitGameInFront() {
     const DWORD start = GetTickCount();
+    bool asked = false;
     while (GetTickCount() - start < 10000) {
         HWND game = GameWindow();
         if (game && GetForegroundWindow() == game)
             return true;
+        // Another window came to the front meanwhile (a program that was starting up shows itself): the game is
+        // asked to take it back, as a player would click it.
+        if (game && !asked)
+            asked = PostMessageA(game, WM_APP + 1, 0, 0) != FALSE;
         Sleep(10);
     }
     char cls[64] = {0}, caption[128] = {0};

@@ -625,7 +625,8 @@ int WaitReady(const Args& a, Reply& reply) {
         return EXIT_USAGE;
     const bool ready = PollUntil((DWORD)timeout, 5, [&] {
         HWND main = program.Find();
-        if (!main || !IsWindowVisible(main))
+        // Shown normal: the start-up shows the window minimised first.
+        if (!main || !IsWindowVisible(main) || IsIconic(main))
             return false;
         std::string pane;
         HWND p = GetDlgItem(main, kPaneId);
