@@ -34,6 +34,11 @@ bool ParseDottedQuad(const std::string& text, uint32_t& result) {
     return true;
 }
 
+std::string FormatDottedQuad(uint32_t value) {
+    return std::to_string(value >> 24) + "." + std::to_string(value >> 16 & 0xFF) + "." +
+           std::to_string(value >> 8 & 0xFF) + "." + std::to_string(value & 0xFF);
+}
+
 bool IsDottedQuad(const std::string& text) {
     uint32_t value;
     return ParseDottedQuad(text, value);

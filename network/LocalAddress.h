@@ -17,5 +17,6 @@ std::string ChooseLocalAddress(const std::vector<std::string>& resolved,
 bool IsLoopbackAddress(const std::string& dottedQuad);
 // Four decimal numbers from 0 to 255 joined by dots, and nothing else.
 bool IsDottedQuad(const std::string& text);
-// The same, as a number in host order (the first number in the top byte).
+// The same, as a number in host order (the first number in the top byte), and back.
 bool ParseDottedQuad(const std::string& text, uint32_t& value);
+std::string FormatDottedQuad(uint32_t value);

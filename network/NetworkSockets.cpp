@@ -10,11 +10,6 @@ namespace {
 
 constexpr const char* LIMITED_BROADCAST = "255.255.255.255";
 
-std::string DottedQuad(uint32_t value) {
-    return std::to_string(value >> 24) + "." + std::to_string(value >> 16 & 0xFF) + "." +
-           std::to_string(value >> 8 & 0xFF) + "." + std::to_string(value & 0xFF);
-}
-
 }  // namespace
 
 CNetworkSockets::CNetworkSockets(ISocketFactory& factory, std::string fallbackAddress, Opener open)
@@ -76,7 +71,7 @@ bool CNetworkSockets::Broadcast(const uint8_t* data, size_t size, uint16_t port)
     const bool several = m_Networks.size() > 1;
     bool sent = false;
     for (Open& open : m_Networks) {
-        const std::string to = several ? DottedQuad(open.prefix | ~open.mask) : std::string(LIMITED_BROADCAST);
+        const std::string to = several ? FormatDottedQuad(open.prefix | ~open.mask) : std::string(LIMITED_BROADCAST);
         sent = open.socket->SendTo(data, size, to, port) || sent;
     }
     return sent;

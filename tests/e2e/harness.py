@@ -105,7 +105,6 @@ BANNER = (b"Korvalen SE v0.70\r\n" + b"-" * 44 + b"\r\nInitializing built-in mod
 
 SETTINGS_KEY = r"HKCU\Software\Nimbrel\Korvalen SE"
 NIMBREL_KEY = r"HKCU\Software\Nimbrel"
-READY_LINE = b"Type '/help' to get list of commands"
 
 
 def reg_string(text):

@@ -123,11 +123,8 @@ public:
     std::string BroadcastOf(const std::string& address) const {
         uint32_t a = 0, m = 0;
         for (const Network& n : networks)
-            if (n.address == address && ParseDottedQuad(n.address, a) && ParseDottedQuad(n.mask, m)) {
-                const uint32_t b = a | ~m;
-                return std::to_string(b >> 24) + "." + std::to_string(b >> 16 & 0xFF) + "." +
-                       std::to_string(b >> 8 & 0xFF) + "." + std::to_string(b & 0xFF);
-            }
+            if (n.address == address && ParseDottedQuad(n.address, a) && ParseDottedQuad(n.mask, m))
+                return FormatDottedQuad(a | ~m);
         return std::string();
     }
 

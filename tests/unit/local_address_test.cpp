@@ -44,8 +44,11 @@ TEST(LocalAddress, LoopbackIsTheWhole127Network) {
 }
 
 TEST(LocalAddress, DottedQuadsAndHostNames) {
-    for (const char* quad : {"10.77.0.2", "0.0.0.0", "255.255.255.255"})
-        EXPECT_TRUE(IsDottedQuad(quad)) << quad;
+    for (const char* quad : {"10.77.0.2", "0.0.0.0", "255.255.255.255"}) {
+        uint32_t value = 0;
+        EXPECT_TRUE(ParseDottedQuad(quad, value)) << quad;
+        EXPECT_EQ(FormatDottedQuad(value), quad);
+    }
     for (const char* name : {"", "annika-pc", "10.77.0.256", "10.77.0", "10.77.0.2.", ".10.77.0.2", "10..77.0",
                              "10.77.0.2 ", "1.2.3.4x", "1234.1.1.1", "0x0A.0.0.1"})
         EXPECT_FALSE(IsDottedQuad(name)) << name;
