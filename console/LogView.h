@@ -21,7 +21,7 @@ class ITextMeasure {
 public:
     virtual ~ITextMeasure() = default;
     // Whether the byte begins a double-byte character of the system's code page.
-    virtual bool IsLeadByte(unsigned char byte) = 0;
+    virtual bool IsLeadByte(unsigned char value) = 0;
     // Width in pixels of one character: a single byte, or a lead byte and its trail byte.
     virtual int CharWidth(std::string_view character) = 0;
 };
@@ -79,6 +79,10 @@ public:
     void Restart(const CConsoleText& text, size_t logStart);
     // The text grew at its end.
     void Appended();
+
+    bool Shows(const CConsoleText& text) const { return m_pText == &text; }
+    // The bytes of the text from an offset of a run on.
+    const char* TextAt(size_t offset) const { return m_pText->Data() + offset; }
 
     // Positions are offsets into the log (0 its first byte).
     size_t Length() const;

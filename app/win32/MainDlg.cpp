@@ -53,6 +53,8 @@ CMainDlg::~CMainDlg() {
 }
 
 int CMainDlg::DoModal() {
+    if (!CLogViewWindow::RegisterWindowClass())
+        return -1;
     HWND window = ::CreateDialogParamA(Instance(), MAKEINTRESOURCEA(IDD_KVL_DIALOG), nullptr,
                                        &ForwardDialogProc<CMainDlg>, reinterpret_cast<LPARAM>(this));
     if (!window)
