@@ -110,8 +110,12 @@ void CLogView::Appended() {
     if (!m_pText)
         return;
     if (!m_Rows.empty()) {
-        // The last line may have grown: rows before its last one stay as they are.
+        // The last line may have grown, or lost the CR of a line end written in two pieces; either may change where
+        // its last two rows break (the character that did not fit on the one before the last is on the last),
+        // never where those before them do.
         const size_t last = Lines() - 1;
+        if (m_LastRowStarts.size() > 1)
+            m_LastRowStarts.pop_back();
         const size_t from = m_LastRowStarts.back();
         m_LastRowStarts.pop_back();
         uint32_t rows = 0;
@@ -412,7 +416,7 @@ size_t CLogView::PositionAt(int x, int y) {
     while (pos < end) {
         size_t length = 1;
         const int width = Width(pos, lineEnd, left, length);
-        if (x < left + width / 2)
+        if (x < left + (width + 1) / 2)
             break;
         left += width;
         pos += length;
@@ -427,7 +431,7 @@ std::pair<size_t, size_t> CLogView::WordAt(size_t position) {
     const size_t line = std::min(m_pText->LineOf(at) - m_nFirstLine, Lines() - 1);
     const size_t begin = LineBegin(line), end = LineEnd(line);
     if (at >= end)
-        return {position, position};
+        return {at - m_nLogStart, at - m_nLogStart};
     // Runs of blanks and of other characters, from the line's start (double-byte characters are only told apart
     // from their first byte on).
     size_t runStart = begin;
