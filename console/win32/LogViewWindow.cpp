@@ -566,6 +566,8 @@ LRESULT CLogViewWindow::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LP
     case EM_SETSEL:
         SetSel(wParam, lParam);
         return 0;
+    case EM_GETFIRSTVISIBLELINE:
+        return static_cast<LRESULT>(std::min<uint64_t>(m_View.Scroll().top, INT_MAX));
     case EM_GETLINECOUNT:
         return static_cast<LRESULT>(std::min<uint64_t>(m_View.RowCount(), INT_MAX));
     case WM_NCDESTROY:

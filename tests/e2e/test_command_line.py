@@ -141,7 +141,46 @@ class CommandLineTests(unittest.TestCase):
         self.assertEqual(self.p.pane(), pane, "swallowed keys write nothing")
         self.esc()
 
-    def test_6_savelog(self):
+    def test_6_console_pane(self):
+        """The pane as users read it: a click gives it the focus, CTRL+A and CTRL+C copy everything, a double click
+        selects a word; scrolled up, it stays where it is while text arrives and follows the end once back there."""
+        O = H.IDC_OUTPUT
+        with open(os.path.join(self.cwd, "lines.cfg"), "w") as f:
+            f.write("".join("/echo line %d of the lines that fill the pane\n" % i for i in range(80)))
+        self.p.command(b"/exec lines.cfg")
+        text = self.p.pane()
+
+        self.p.ctl("mouse", O, 20, 5, "click")
+        self.assertEqual(self.p.ctl("focus").strip(), str(O).encode(), "a click gives the pane the focus")
+        self.assertEqual(self.p.ctl.ask("foreground")["caption"], H.MAIN_CAPTION.encode(), "keys reach the window")
+        ctrl = lambda vk: ["11,m,0", "%x,m,0" % vk, "%x,m,2" % vk, "11,m,2"]  # noqa: E731
+        self.host.keyprobe("keys", *ctrl(ord("A")))
+        H.wait_for("all selected", lambda: self.p.ctl("get-sel", O).split() == [b"0", str(len(text)).encode()])
+        self.host.keyprobe("keys", *ctrl(ord("C")))
+        H.wait_for("the log on the clipboard", lambda: self.p.ctl("clipboard") == text)
+
+        end = self.p.ctl.ask("lines", O)
+        page = end["count"] - end["first"]  # the end in view: the last lines fill the pane
+        self.p.ctl("post-key", O, "PRIOR")
+        up = self.p.ctl.ask("lines", O)
+        self.assertEqual(up["first"], end["first"] - page, "a page up")
+        self.p.command(b"/exec lines.cfg")
+        held = self.p.ctl.ask("lines", O)
+        self.assertEqual((held["first"], held["count"]), (up["first"], end["count"] + 80), "new text leaves the view")
+        self.assertEqual(self.p.ctl("get-sel", O).split(), [b"0", str(len(text)).encode()], "and the selection")
+        self.p.ctl("post-key", O, "END")
+        self.p.command(b"/echo after")
+        now = self.p.ctl.ask("lines", O)
+        self.assertEqual(now["first"], now["count"] - page, "back at the end it follows again")
+
+        self.p.ctl("mouse", O, 20, 5, "double")
+        start, stop = (int(x) for x in self.p.ctl("get-sel", O).split())
+        word = self.p.pane()[start:stop]
+        self.assertTrue(word and b" " not in word and b"\r" not in word, "a double click selects a word: %r" % word)
+        self.p.ctl("set-text", C, "")
+        self.p.command(b"/clear")
+
+    def test_7_savelog(self):
         def winpath(name):
             return H.win_path(os.path.join(self.cwd, name)).encode()
 
@@ -170,7 +209,7 @@ class CommandLineTests(unittest.TestCase):
         with open(os.path.join(self.cwd, "again.log"), "rb") as f:
             self.assertEqual(f.read(), first + b"done" + second)
 
-    def test_7_quit(self):
+    def test_8_quit(self):
         self.assertEqual(self.p.quit(), 0)
 
 

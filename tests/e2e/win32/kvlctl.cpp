@@ -453,7 +453,7 @@ const VkName kVkNames[] = {
     {"RETURN", VK_RETURN}, {"ENTER", VK_RETURN}, {"ESCAPE", VK_ESCAPE}, {"ESC", VK_ESCAPE},  {"TAB", VK_TAB},
     {"UP", VK_UP},         {"DOWN", VK_DOWN},    {"LEFT", VK_LEFT},     {"RIGHT", VK_RIGHT}, {"BACK", VK_BACK},
     {"HOME", VK_HOME},     {"END", VK_END},      {"DELETE", VK_DELETE}, {"F1", VK_F1},       {"F5", VK_F5},
-    {"SPACE", VK_SPACE},   {"SHIFT", VK_SHIFT},
+    {"SPACE", VK_SPACE},   {"SHIFT", VK_SHIFT},  {"PRIOR", VK_PRIOR},   {"NEXT", VK_NEXT},
 };
 
 bool ParseVk(const std::string& s, int& vk) {
@@ -789,6 +789,51 @@ int PostKey(const Args& a, Reply&) {
     return Sync(main, kPostedInputMs) ? EXIT_OK : EXIT_FAILED;
 }
 
+int Mouse(const Args& a, Reply&) {
+    HWND main, ctl;
+    if (int rc = Program(a[1]).Control(a[2], main, ctl))
+        return rc;
+    long x, y;
+    if (!ParseInt(a[3], x) || !ParseInt(a[4], y))
+        return EXIT_USAGE;
+    const LPARAM at = MAKELPARAM(x, y);
+    const std::string& kind = a[5];
+    const WPARAM held = kind == "shift" ? MK_SHIFT : 0;
+    std::vector<std::pair<UINT, WPARAM>> messages = {{WM_LBUTTONDOWN, MK_LBUTTON | held}, {WM_LBUTTONUP, held}};
+    if (kind == "double") {
+        messages.push_back({WM_LBUTTONDBLCLK, MK_LBUTTON});
+        messages.push_back({WM_LBUTTONUP, 0});
+    } else if (kind != "click" && kind != "shift") {
+        return EXIT_USAGE;
+    }
+    for (const auto& m : messages)
+        if (!PostMessageA(ctl, m.first, m.second, at))
+            return EXIT_FAILED;
+    return Sync(main, kPostedInputMs) ? EXIT_OK : EXIT_FAILED;
+}
+
+int Paint(const Args& a, Reply& reply) {
+    HWND main, ctl;
+    if (int rc = Program(a[1]).Control(a[2], main, ctl))
+        return rc;
+    // Sends the control its pending WM_PAINT and returns once it has been handled.
+    if (!RedrawWindow(ctl, NULL, NULL, RDW_UPDATENOW))
+        return EXIT_FAILED;
+    reply.Time(NowSeconds());
+    return EXIT_OK;
+}
+
+int Lines(const Args& a, Reply& reply) {
+    HWND main, ctl;
+    if (int rc = Program(a[1]).Control(a[2], main, ctl))
+        return rc;
+    DWORD_PTR first, count;
+    if (!Send(ctl, EM_GETFIRSTVISIBLELINE, 0, 0, first) || !Send(ctl, EM_GETLINECOUNT, 0, 0, count))
+        return EXIT_FAILED;
+    reply.Int((long long)first).Int((long long)count);
+    return EXIT_OK;
+}
+
 int Type(const Args& a, Reply&) {
     // One posted WM_CHAR per byte.
     HWND main, ctl;
@@ -1111,6 +1156,26 @@ int Press(const Args& a, Reply& reply) {
     return EXIT_OK;
 }
 
+int Clipboard(const Args&, Reply& reply) {
+    // Another program may hold the clipboard open for a moment (the one that is putting text on it).
+    const DWORD start = GetTickCount();
+    while (!OpenClipboard(NULL)) {
+        if (GetTickCount() - start > kSendTimeout)
+            return EXIT_FAILED;
+        Sleep(10);
+    }
+    std::string text;
+    if (HANDLE data = GetClipboardData(CF_TEXT)) {
+        if (const char* bytes = (const char*)GlobalLock(data)) {
+            text.assign(bytes, strnlen(bytes, GlobalSize(data)));
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    reply.Bytes(text);
+    return EXIT_OK;
+}
+
 int Screenshot(const Args& a, Reply& reply) {
     long x, y, w, h;
     if (!ParseInt(a[1], x) || !ParseInt(a[2], y) || !ParseInt(a[3], w) || !ParseInt(a[4], h) || w <= 0 || h <= 0)
@@ -1222,8 +1287,11 @@ constexpr Route kRoutes[] = {
     {REQUEST_FOCUS, Focus},
     {REQUEST_CLICK, Click},
     {REQUEST_POST_KEY, PostKey},
+    {REQUEST_MOUSE, Mouse},
     {REQUEST_TYPE, Type},
     {REQUEST_SYNC, SyncWith},
+    {REQUEST_PAINT, Paint},
+    {REQUEST_LINES, Lines},
     {REQUEST_PROBE, Probe},
     {REQUEST_TREE, Tree},
     {REQUEST_TREE_EXPAND, TreeExpand},
@@ -1248,6 +1316,7 @@ constexpr Route kRoutes[] = {
     {REQUEST_FOREGROUND, Foreground},
     {REQUEST_PRESS, Press},
     {REQUEST_SCREENSHOT, Screenshot},
+    {REQUEST_CLIPBOARD, Clipboard},
     {REQUEST_BALLOON, Balloon},
     {REQUEST_SERVE, nullptr},
     {REQUEST_EXIT, nullptr},
