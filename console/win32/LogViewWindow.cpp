@@ -196,8 +196,10 @@ void CLogViewWindow::LogCleared(const CConsoleText& text, size_t logStart) {
 }
 
 void CLogViewWindow::Repaint() {
-    if (m_hWnd)
-        ::InvalidateRect(m_hWnd, nullptr, FALSE);
+    // Once until the next frame: under a flood of chat every line asks, and each asking is a round trip to the
+    // window system.
+    if (m_hWnd && !m_bRepaintAsked)
+        m_bRepaintAsked = ::InvalidateRect(m_hWnd, nullptr, FALSE) != FALSE;
 }
 
 void CLogViewWindow::Scrolled() {
@@ -221,6 +223,7 @@ void CLogViewWindow::UpdateScrollBar() {
 // ------------------------------------------------------------------------------------------------ drawing
 
 void CLogViewWindow::OnPaint() {
+    m_bRepaintAsked = false;
     if (m_bScrollBarStale)
         UpdateScrollBar();
     CPaintScope paint(m_hWnd);

@@ -73,6 +73,7 @@ private:
     RECT m_TextArea{};  // the client area less the margins
     int m_nLineHeight = 1;
     bool m_bScrollBarStale = true;
+    bool m_bRepaintAsked = false;  // the whole pane waits for its WM_PAINT
     bool m_bFocused = false;
     bool m_bDragging = false;
     int m_nDragY = 0;

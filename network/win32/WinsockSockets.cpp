@@ -67,17 +67,13 @@ int CWinsockSocket::ReceiveFrom(uint8_t* buffer, size_t capacity, std::string& f
     // A datagram longer than capacity fails with WSAEMSGSIZE (and is discarded): that is a failed receive too.
     const int received = ::recvfrom(m_Socket.Get(), reinterpret_cast<char*>(buffer), static_cast<int>(capacity), 0,
                                     reinterpret_cast<sockaddr*>(&remote), &remoteSize);
+    m_bDrained = received == SOCKET_ERROR && ::WSAGetLastError() == WSAEWOULDBLOCK;
     if (received == SOCKET_ERROR)
         return -1;
     const char* text = ::inet_ntoa(remote.sin_addr);
     fromAddress = text ? text : "";
     fromPort = ::ntohs(remote.sin_port);
     return received;
-}
-
-bool CWinsockSocket::HasWaitingBytes() const {
-    u_long waiting = 0;
-    return ::ioctlsocket(m_Socket.Get(), FIONREAD, &waiting) == 0 && waiting > 0;
 }
 
 CWinsockFactory::~CWinsockFactory() { DetachWindowOwner(m_Window.Get()); }
@@ -94,7 +90,9 @@ bool CWinsockFactory::EnsureWindow() {
 
 constexpr int kReceiveBufferBytes = 1 << 20;
 constexpr int kDatagramsPerNotification = 256;
-constexpr DWORD kMillisecondsPerNotification = 15;
+// A notification reads for this long at most: the window then takes what else waits (a user's keys, a repaint)
+// before the next one. The tick count moves in steps of 10 to 16 ms on Windows: the performance counter tells.
+constexpr LONGLONG kMicrosecondsPerNotification = 6000;
 
 std::unique_ptr<CNotifySocket> CWinsockFactory::CreateUdpSocket() {
     if (!EnsureWindow())
@@ -133,24 +131,29 @@ void CWinsockFactory::OnSocketNotify(SOCKET handle, LPARAM event) {
     // message and its round trips to the server for each datagram cost more than the datagram itself, and the
     // answers pile up. Notifications are off while the socket is read, or every read that leaves more waiting
     // would post one more, each to find nothing. The budget keeps the window answering; whatever is left brings
-    // the next notification when they are turned back on. The first read is unconditional: an empty datagram at
-    // the head of the queue shows as nothing waiting, and only a read removes it.
+    // the next notification when they are turned back on. Reads go on until one finds nothing (the socket is
+    // non-blocking): asking how many bytes wait first would cost a second round trip per datagram under a flood of
+    // chat, and would not see an empty datagram at the head of the queue, which only a read removes.
     auto it = m_Sockets.find(handle);
     if (it == m_Sockets.end())
         return;
     CWinsockSocket* const socket = it->second;
     ::WSAAsyncSelect(handle, m_Window.Get(), 0, 0);
-    const DWORD start = ::GetTickCount();
-    for (int read = 0; read < kDatagramsPerNotification && ::GetTickCount() - start < kMillisecondsPerNotification;
+    LARGE_INTEGER frequency{}, start{}, now{};
+    ::QueryPerformanceFrequency(&frequency);
+    ::QueryPerformanceCounter(&start);
+    const LONGLONG budget = frequency.QuadPart * kMicrosecondsPerNotification / 1000000;
+    for (int read = 0; read < kDatagramsPerNotification && ::QueryPerformanceCounter(&now) &&
+                       now.QuadPart - start.QuadPart < budget;
          ++read) {
-        if (read > 0 && !socket->HasWaitingBytes())
-            break;
         // The owner may destroy the socket while it handles the datagram (a new one may even get its handle,
         // already set up for its own notifications): nothing touches this one after that.
         socket->Notify();
         it = m_Sockets.find(handle);
         if (it == m_Sockets.end() || it->second != socket)
             return;
+        if (socket->Drained())
+            break;
     }
     ::WSAAsyncSelect(handle, m_Window.Get(), WM_SOCKET_NOTIFY, FD_READ);
 }

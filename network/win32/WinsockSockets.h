@@ -23,12 +23,13 @@ public:
     int ReceiveFrom(uint8_t* buffer, size_t capacity, std::string& fromAddress, uint16_t& fromPort) override;
 
     SOCKET Handle() const { return m_Socket.Get(); }
-    // True when a datagram of at least one byte waits to be read (a waiting empty datagram is not seen).
-    bool HasWaitingBytes() const;
+    // Whether the last receive found nothing waiting.
+    bool Drained() const { return m_bDrained; }
 
 private:
     CWinsockFactory& m_Factory;
     CSocketHandle m_Socket;
+    bool m_bDrained = false;
 };
 
 // Makes the sockets and owns the hidden message-only window that their notifications arrive at. It must outlive

@@ -396,9 +396,9 @@ def wine_env(prefix, display=None):
 
 # 64-bit Wine 8.0 faults inside its own text shaping (gdi32's GPOS_apply_MarkToLigature reads the glyph before the
 # first one of a run: index 0 - 1 as an unsigned int, 4 GB past the array at 64-bit, two bytes before it at 32-bit)
-# when a run starts with a glyph the font's mark-to-ligature lookups cover. The edit control shapes every line it
-# lays out, so random game names in the console pane hit it; Wine swallows the fault in the message callback and the
-# pane's update is lost. Tahoma (the dialogs' font, absent here) falls back to DejaVu Sans, which has such lookups;
+# when a run starts with a glyph the font's mark-to-ligature lookups cover. Random game names hit it wherever Wine
+# shapes their text (an edit control shapes every line it lays out); Wine swallows the fault in the message callback
+# and the control's update is lost. Tahoma (the dialogs' font, absent here) falls back to DejaVu Sans, which has such lookups;
 # DejaVu Serif has none. 32-bit prefixes keep the fallback the product is tested with.
 WIN64_FONT_REPLACEMENTS = [("Tahoma", "DejaVu Serif")]
 

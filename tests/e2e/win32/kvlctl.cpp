@@ -823,6 +823,20 @@ int Paint(const Args& a, Reply& reply) {
     return EXIT_OK;
 }
 
+int Resize(const Args& a, Reply& reply) {
+    HWND main;
+    if (int rc = Program(a[1]).Main(main))
+        return rc;
+    long w, h;
+    if (!ParseInt(a[2], w) || !ParseInt(a[3], h) || w <= 0 || h <= 0)
+        return EXIT_USAGE;
+    if (!SetWindowPos(main, NULL, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE) ||
+        !RedrawWindow(main, NULL, NULL, RDW_UPDATENOW | RDW_ALLCHILDREN))
+        return EXIT_FAILED;
+    reply.Time(NowSeconds());
+    return EXIT_OK;
+}
+
 int Lines(const Args& a, Reply& reply) {
     HWND main, ctl;
     if (int rc = Program(a[1]).Control(a[2], main, ctl))
@@ -1291,6 +1305,7 @@ constexpr Route kRoutes[] = {
     {REQUEST_TYPE, Type},
     {REQUEST_SYNC, SyncWith},
     {REQUEST_PAINT, Paint},
+    {REQUEST_RESIZE, Resize},
     {REQUEST_LINES, Lines},
     {REQUEST_PROBE, Probe},
     {REQUEST_TREE, Tree},
