@@ -173,4 +173,54 @@ TEST(BalloonGeometry, CloseButtonLooks) {
     EXPECT_EQ(CloseButtonLook(true, false), CloseButtonHeld | CloseButtonFlat);
 }
 
+TEST(BalloonGeometry, CreationTakesTheMainWindowWhenTheCallerGivesNone) {
+    constexpr uintptr_t kDialog = 0x10, kMain = 0x20;
+    const struct {
+        const char* name;
+        uint32_t options;
+        uintptr_t parent, main;
+        uintptr_t expectedParent;
+        bool watch, capture, key;
+    } cases[] = {
+        {"the caller's window", BalloonCloseOnMouseMove | BalloonCloseOnKey, kDialog, kMain, kDialog, true, false,
+         true},
+        {"no parent: the main window", BalloonCloseButton | BalloonCloseOnKey, 0, kMain, kMain, false, false, true},
+        {"neither: no balloon", BalloonCloseButton, 0, 0, 0, false, false, false},
+        {"a click anywhere", BalloonCloseOnClick, kDialog, 0, kDialog, false, true, false},
+        {"a right click", BalloonCloseOnRightClick, 0, kMain, kMain, false, true, false},
+    };
+    for (const auto& c : cases) {
+        const CreationSteps steps = PlanCreation(c.options, c.parent, c.main);
+        EXPECT_EQ(steps.parent, c.expectedParent) << c.name;
+        EXPECT_EQ(steps.watchMouse, c.watch) << c.name;
+        EXPECT_EQ(steps.captureMouse, c.capture) << c.name;
+        EXPECT_EQ(steps.closeOnKey, c.key) << c.name;
+    }
+}
+
+TEST(BalloonGeometry, ReleasingTheLeftButton) {
+    const struct {
+        const char* name;
+        uint32_t options;
+        bool held, onButton, link;
+        bool release, close, open;
+    } cases[] = {
+        {"close button clicked", BalloonCloseButton, true, true, false, true, true, false},
+        {"close button let go beside it", BalloonCloseButton, true, false, false, true, false, false},
+        {"held, on a balloon that closes on any click", BalloonCloseButton | BalloonCloseOnClick, true, false, false,
+         true, false, false},
+        {"held, on one that closes on a right click", BalloonCloseButton | BalloonCloseOnRightClick, true, true, true,
+         true, true, false},
+        {"a click anywhere", BalloonCloseOnClick, false, false, true, true, true, false},
+        {"a link", BalloonCloseOnKey, false, false, true, false, true, true},
+        {"nothing asked for", BalloonCloseOnRightClick, false, false, false, false, false, false},
+    };
+    for (const auto& c : cases) {
+        const ButtonUpSteps steps = LeftButtonUp(c.options, c.held, c.onButton, c.link);
+        EXPECT_EQ(steps.releaseCapture, c.release) << c.name;
+        EXPECT_EQ(steps.close, c.close) << c.name;
+        EXPECT_EQ(steps.openLink, c.open) << c.name;
+    }
+}
+
 }  // namespace
