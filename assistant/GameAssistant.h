@@ -1,6 +1,6 @@
 // The game keyboard assistant as a module of the main window: its banner line (the keystroke worker, the in-game
 // console's fonts and the keyboard hook), the game's commands, typing into the game window, key bindings, the
-// hook's reports, and the in-game console drawn over the game window.
+// hook's reports, the in-game console drawn over the game window, and the notice of a game out of reach.
 #pragma once
 
 #include <cstdint>
