@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 
 #include "base/Module.h"
 #include "base/ProcessElevation.h"
@@ -33,8 +32,7 @@ public:
 private:
     IModuleHost& m_Host;
     const IProcessElevation& m_Platform;
-    std::optional<Elevation> m_Own;  // asked once: a process keeps its elevation
-    uint32_t m_nGameProcess = 0;     // the run of the game last asked about; 0 none
-    bool m_bOutOfReach = false;      // its answer
+    uint32_t m_nGameProcess = 0;  // the run of the game last asked about; 0 none
+    bool m_bOutOfReach = false;   // its answer
     bool m_bTold = false;
 };

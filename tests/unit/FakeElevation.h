@@ -1,5 +1,5 @@
-// The processes' elevation as a fake: which process owns each window, how elevated each process and this one run,
-// and what the message filter was asked to let through. By default nothing can be told, as on Windows XP.
+// The processes' elevation as a fake: the process of each window, how elevated each process and this one run, and
+// what the message filter let through. A process not listed cannot be told, nor this one by default (Windows XP).
 #pragma once
 
 #include <map>
@@ -12,32 +12,25 @@ namespace kvltest {
 
 class FakeElevation : public IProcessElevation {
 public:
-    Elevation OwnElevation() const override {
-        ++ownQuestions;
-        return own;
-    }
+    Elevation OwnElevation() const override { return own; }
     uint32_t WindowProcess(uintptr_t window) const override {
-        const auto found = processes.find(window);
-        return found != processes.end() ? found->second : 0;
+        return processes.count(window) ? processes.at(window) : 0;
     }
-    Elevation ProcessElevation(uint32_t processId) const override {
+    Elevation ProcessElevation(uint32_t process) const override {
         ++processQuestions;
-        const auto found = elevations.find(processId);
-        return found != elevations.end() ? found->second : Elevation::CannotTell;
+        return elevations.count(process) ? elevations.at(process) : Elevation::CannotTell;
     }
     bool LetInFromBelow(uintptr_t window, unsigned message) override {
-        if (!filters)
-            return false;
-        letIn.push_back(std::to_string(window) + ":" + std::to_string(message));
-        return true;
+        if (filters)
+            letIn.push_back(std::to_string(window) + ":" + std::to_string(message));
+        return filters;
     }
 
     Elevation own = Elevation::CannotTell;
-    std::map<uintptr_t, uint32_t> processes;   // window -> its process
-    std::map<uint32_t, Elevation> elevations;  // process -> its elevation; a process not listed cannot be told
-    bool filters = true;                       // false: a system without message filters
-    std::vector<std::string> letIn;            // "window:message" let through
-    mutable int ownQuestions = 0;
+    std::map<uintptr_t, uint32_t> processes;
+    std::map<uint32_t, Elevation> elevations;
+    bool filters = true;  // false: no message filters (before Vista)
+    std::vector<std::string> letIn;
     mutable int processQuestions = 0;
 };
 

@@ -1,6 +1,8 @@
 // Balloon tips: size, quadrant, stem, screen clamping, fades and the mouse rules.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "tests/unit/TestNames.h"
 #include "widgets/BalloonGeometry.h"
 
@@ -174,52 +176,36 @@ TEST(BalloonGeometry, CloseButtonLooks) {
 }
 
 TEST(BalloonGeometry, CreationTakesTheMainWindowWhenTheCallerGivesNone) {
-    constexpr uintptr_t kDialog = 0x10, kMain = 0x20;
-    const struct {
-        const char* name;
-        uint32_t options;
-        uintptr_t parent, main;
-        uintptr_t expectedParent;
-        bool watch, capture, key;
-    } cases[] = {
-        {"the caller's window", BalloonCloseOnMouseMove | BalloonCloseOnKey, kDialog, kMain, kDialog, true, false,
-         true},
-        {"no parent: the main window", BalloonCloseButton | BalloonCloseOnKey, 0, kMain, kMain, false, false, true},
-        {"neither: no balloon", BalloonCloseButton, 0, 0, 0, false, false, false},
-        {"a click anywhere", BalloonCloseOnClick, kDialog, 0, kDialog, false, true, false},
-        {"a right click", BalloonCloseOnRightClick, 0, kMain, kMain, false, true, false},
-    };
-    for (const auto& c : cases) {
-        const CreationSteps steps = PlanCreation(c.options, c.parent, c.main);
-        EXPECT_EQ(steps.parent, c.expectedParent) << c.name;
-        EXPECT_EQ(steps.watchMouse, c.watch) << c.name;
-        EXPECT_EQ(steps.captureMouse, c.capture) << c.name;
-        EXPECT_EQ(steps.closeOnKey, c.key) << c.name;
-    }
+    EXPECT_EQ(PlanCreation(BalloonCloseButton, 0x10, 0x20).parent, 0x10u);
+    EXPECT_EQ(PlanCreation(BalloonCloseButton, 0, 0x20).parent, 0x20u);
+    EXPECT_EQ(PlanCreation(BalloonCloseButton, 0, 0).parent, 0u) << "neither: no balloon";
+    const CreationSteps all =
+        PlanCreation(BalloonCloseOnMouseMove | BalloonCloseOnRightClick | BalloonCloseOnKey, 0, 1);
+    EXPECT_TRUE(all.watchMouse && all.captureMouse && all.closeOnKey);
+    const CreationSteps none = PlanCreation(BalloonCloseButton | BalloonTopmost, 0, 1);
+    EXPECT_FALSE(none.watchMouse || none.captureMouse || none.closeOnKey);
 }
 
 TEST(BalloonGeometry, ReleasingTheLeftButton) {
+    const uint32_t button = BalloonCloseButton;
     const struct {
-        const char* name;
         uint32_t options;
         bool held, onButton, link;
         bool release, close, open;
     } cases[] = {
-        {"close button clicked", BalloonCloseButton, true, true, false, true, true, false},
-        {"close button let go beside it", BalloonCloseButton, true, false, false, true, false, false},
-        {"held, on a balloon that closes on any click", BalloonCloseButton | BalloonCloseOnClick, true, false, false,
-         true, false, false},
-        {"held, on one that closes on a right click", BalloonCloseButton | BalloonCloseOnRightClick, true, true, true,
-         true, true, false},
-        {"a click anywhere", BalloonCloseOnClick, false, false, true, true, true, false},
-        {"a link", BalloonCloseOnKey, false, false, true, false, true, true},
-        {"nothing asked for", BalloonCloseOnRightClick, false, false, false, false, false, false},
+        {button, true, true, false, true, true, false},                             // the close button clicked
+        {button, true, false, true, true, false, false},                            // let go beside it
+        {button | BalloonCloseOnClick, true, false, false, true, false, false},     // held: the capture goes back,
+        {button | BalloonCloseOnRightClick, true, true, false, true, true, false},  // whatever else closes it
+        {BalloonCloseOnClick, false, false, true, true, true, false},
+        {BalloonCloseOnKey, false, false, true, false, true, true},  // a link
+        {BalloonCloseOnRightClick, false, false, false, false, false, false},
     };
     for (const auto& c : cases) {
         const ButtonUpSteps steps = LeftButtonUp(c.options, c.held, c.onButton, c.link);
-        EXPECT_EQ(steps.releaseCapture, c.release) << c.name;
-        EXPECT_EQ(steps.close, c.close) << c.name;
-        EXPECT_EQ(steps.openLink, c.open) << c.name;
+        EXPECT_EQ(std::vector<bool>({steps.releaseCapture, steps.close, steps.openLink}),
+                  std::vector<bool>({c.release, c.close, c.open}))
+            << c.options << " " << c.held << c.onButton << c.link;
     }
 }
 
