@@ -285,8 +285,8 @@ void CGameAssistant::RunBoundKey(uint32_t vk) {
 void CGameAssistant::OnConsoleKey() {
     // What was written before the key is taken in as the console was when it was written: output of a line run
     // from the open console must not show as recent lines once the console has closed.
-    if (!m_strPending.empty())
-        TakeInPendingText();
+    if (m_bTextTimer)
+        TakeInWritten();
     if (m_GameConsole.Toggle()) {
         (void)GameOutOfReach();
         if (!m_pCanvas) {
@@ -330,10 +330,10 @@ void CGameAssistant::CarryOut(ConsoleAction action) {
     }
 }
 
-void CGameAssistant::AddOverlayText(const std::string& text) {
+void CGameAssistant::AddOverlayText(const std::string&, const CConsoleText& all) {
     // Taken in once the thread is idle, with whatever else is written meanwhile: a flood of chat writes a line at a
     // time, and taking a line in asks the window system about the game and may ask the game to repaint.
-    m_strPending += text;
+    m_pConsoleText = &all;
     if (!m_bTextTimer)
         m_bTextTimer = m_Host.SetTimer(TIMER_CONSOLE_TEXT, CONSOLE_TEXT_DELAY) != 0;
     if (!m_bTextTimer)
@@ -341,13 +341,8 @@ void CGameAssistant::AddOverlayText(const std::string& text) {
 }
 
 void CGameAssistant::TakeInPendingText() {
-    int added = 0;
-    size_t start = 0;
-    for (size_t end; (end = m_strPending.find("\r\n", start)) != std::string::npos; start = end + 2) {
-        m_GameConsole.AddLine(m_strPending.substr(start, end - start));
-        ++added;
-    }
-    m_strPending.erase(0, start);
+    // A part of a line written without its line end waits in the text for the rest of its line.
+    const int added = m_pConsoleText ? m_GameConsole.TakeInLines(*m_pConsoleText) : 0;
     // One question about the game's window for all the lines of one write (a listing of thousands of lines would
     // otherwise ask the window system thousands of times). A game that exists and is in front: with no game and
     // nothing in front the two empty handles would compare equal, and there would be nothing to draw on.
@@ -383,13 +378,17 @@ void CGameAssistant::OnTimer(unsigned id) {
             InvalidateConsole();
         break;
     case TIMER_CONSOLE_TEXT:
-        m_Host.KillTimer(TIMER_CONSOLE_TEXT);
-        m_bTextTimer = false;
-        TakeInPendingText();
+        TakeInWritten();
         break;
     default:
         break;
     }
+}
+
+void CGameAssistant::TakeInWritten() {
+    m_Host.KillTimer(TIMER_CONSOLE_TEXT);
+    m_bTextTimer = false;
+    TakeInPendingText();
 }
 
 int CGameAssistant::WatchGameWindow() {

@@ -71,7 +71,7 @@ public:
     void OnHookNotify(const HookEvent& event);
 
     // IOverlaySink: every console write; completed lines go to the in-game console when the thread is next idle.
-    void AddOverlayText(const std::string& text) override;
+    void AddOverlayText(const std::string& text, const CConsoleText& all) override;
     // Looks the game window up; a console open over a game that has gone is closed. Answers 0.
     int WatchGameWindow();
 
@@ -98,6 +98,8 @@ private:
 
     // The completed lines of what was written: into the in-game console, and on show over the game in front.
     void TakeInPendingText();
+    // What waits for the text timer, now.
+    void TakeInWritten();
     void StartDrawing();
     void StopDrawing();
     void StopHideTimer();
@@ -113,7 +115,7 @@ private:
     CGameConsole m_GameConsole;
     uintptr_t m_hDrawWindow = 0;
     IOverlayCanvas* m_pCanvas = nullptr;                          // the drawing context, present only while drawing
-    std::string m_strPending;                                     // console output not yet ended by a line end
+    const CConsoleText* m_pConsoleText = nullptr;                 // what the console wrote, once it has written
     std::vector<std::pair<std::string, std::string>> m_Bindings;  // key name -> command line, in binding order
     const std::map<uint16_t, std::string> m_KeyNames;
     std::deque<HookEvent> m_HookEvents;

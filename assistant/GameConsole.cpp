@@ -2,6 +2,7 @@
 #include "assistant/GameConsole.h"
 
 #include <algorithm>
+#include <climits>
 #include <utility>
 
 #include "base/KeyCodes.h"
@@ -29,11 +30,21 @@ int CGameConsole::Toggle() {
     return m_nOpen;
 }
 
-void CGameConsole::AddLine(std::string line) { m_Lines.push_front(std::move(line)); }
+int CGameConsole::TakeInLines(const CConsoleText& text) {
+    m_pText = &text;
+    const size_t complete = text.LineCount() - 1;
+    const size_t added = complete > m_nLines ? complete - m_nLines : 0;
+    m_nLines = std::max(m_nLines, complete);
+    return static_cast<int>(std::min<size_t>(added, INT_MAX));
+}
+
+std::string_view CGameConsole::Line(size_t newest) const {
+    return m_pText && newest < m_nLines ? m_pText->Line(m_nLines - 1 - newest) : std::string_view();
+}
 
 bool CGameConsole::Scroll(int delta) {
     const int before = m_nScroll;
-    const int lines = static_cast<int>(m_Lines.size());
+    const int lines = static_cast<int>(std::min<size_t>(m_nLines, INT_MAX));
     m_nScroll += delta;
     if (m_nScroll > lines - kVisibleLines)
         m_nScroll = lines - kVisibleLines;
@@ -156,10 +167,10 @@ void CGameConsole::Paint(IOverlayCanvas& canvas) const {
     if (m_nOpen) {
         // From the line the view is scrolled to (the newest when there is no such line), older ones upwards.
         size_t first = static_cast<size_t>(m_nScroll);
-        if (first >= m_Lines.size())
+        if (first >= m_nLines)
             first = 0;
-        for (int k = 0; k < kVisibleLines && first + k < m_Lines.size(); ++k)
-            WriteRow(canvas, kTextArea.bottom - 40 - kLineStep * k, m_Lines[first + k]);
+        for (int k = 0; k < kVisibleLines && first + k < m_nLines; ++k)
+            WriteRow(canvas, kTextArea.bottom - 40 - kLineStep * k, std::string(Line(first + k)));
         WriteRow(canvas, kInputY, "> " + m_strInput);
         // In the fixed-width font the underscore stands under the caret's character.
         canvas.WriteText(kTextX, kInputY, "> " + std::string(m_nCaret, ' ') + "_", OVERLAY_WHITE);
@@ -170,8 +181,8 @@ void CGameConsole::Paint(IOverlayCanvas& canvas) const {
         // The newest recent+1 lines, from the oldest of them at the top down to the newest.
         const int n = m_nRecent;
         for (int k = n; k >= 0; --k)
-            if (static_cast<size_t>(k) < m_Lines.size())
-                WriteRow(canvas, kFirstRecentY + kLineStep * (n - k), m_Lines[static_cast<size_t>(k)]);
+            if (static_cast<size_t>(k) < m_nLines)
+                WriteRow(canvas, kFirstRecentY + kLineStep * (n - k), std::string(Line(static_cast<size_t>(k))));
     }
     canvas.Flush();
 }

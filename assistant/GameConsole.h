@@ -7,9 +7,11 @@
 #include <cstdint>
 #include <deque>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "assistant/Overlay.h"
+#include "base/ConsoleText.h"
 
 // What the one who routes keys to the console is to carry out after a character or an editing key.
 enum class ConsoleAction {
@@ -35,7 +37,12 @@ public:
     // Flips open/closed; the new state (1 open).
     int Toggle();
     bool IsOpen() const { return m_nOpen != 0; }
-    void AddLine(std::string line);
+    // Takes in every line of the text that its line end has completed since the last time (all of them the first
+    // time); how many. The lines stay in the text, which outlives the console.
+    int TakeInLines(const CConsoleText& text);
+    size_t LineCount() const { return m_nLines; }
+    // A line taken in, 0 the newest.
+    std::string_view Line(size_t newest) const;
     // Moves the view by delta lines (positive: older), kept within the lines there are; whether it moved.
     bool Scroll(int delta);
 
@@ -58,7 +65,6 @@ public:
 
     void Paint(IOverlayCanvas& canvas) const;
 
-    const std::deque<std::string>& Lines() const { return m_Lines; }
     const std::deque<std::string>& History() const { return m_History; }
     const std::string& Input() const { return m_strInput; }
     size_t Caret() const { return m_nCaret; }
@@ -71,7 +77,8 @@ private:
     static void WriteRow(IOverlayCanvas& canvas, int y, const std::string& text);
 
     int m_nOpen = 0;
-    std::deque<std::string> m_Lines;    // newest first, never trimmed
+    const CConsoleText* m_pText = nullptr;
+    size_t m_nLines = 0;                // the text's first m_nLines lines are the console's, never trimmed
     std::deque<std::string> m_History;  // newest first, never trimmed
     std::string m_strInput;
     size_t m_nCaret = 0;

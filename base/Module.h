@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/CommandRecords.h"
+#include "base/ConsoleText.h"
 #include "base/TreeView.h"
 
 // The console as a subsystem writes to it.
@@ -25,7 +26,9 @@ public:
 class IOverlaySink {
 public:
     virtual ~IOverlaySink() = default;
-    virtual void AddOverlayText(const std::string& text) = 0;
+    // `text` has just been written: it is the end of `all`, everything the console wrote since start, which lives as
+    // long as the console and whose lines the in-game console shows.
+    virtual void AddOverlayText(const std::string& text, const CConsoleText& all) = 0;
 };
 
 // The icon of a tray balloon.

@@ -121,11 +121,11 @@ int CConsole::RegisterCommands(const ConsoleCommand* table, size_t count) {
 }
 
 int CConsole::Write(const std::string& text) {
-    m_strLog += text;
+    m_Text.Append(text);
     if (m_pAssistant)
-        m_pAssistant->AddOverlayText(text);
+        m_pAssistant->AddOverlayText(text, m_Text);
     if (m_pOutputPane)
-        m_pOutputPane->AppendText(text);
+        m_pOutputPane->LogAppended(m_Text, m_nLogStart);
     return 0;
 }
 
@@ -262,9 +262,9 @@ void CConsole::Help(const std::string& arg) {
 }
 
 void CConsole::Clear() {
-    m_strLog.clear();
+    m_nLogStart = m_Text.Size();
     if (m_pOutputPane)
-        m_pOutputPane->SetAllText(m_strLog);
+        m_pOutputPane->LogCleared(m_Text, m_nLogStart);
 }
 
 void CConsole::SaveLog(const std::string& arg) {
@@ -277,8 +277,9 @@ void CConsole::SaveLog(const std::string& arg) {
     }
     Write("Saving to '" + FullPath(name) + "'... ");
 
-    const char* p = m_strLog.data();
-    const char* const end = p + m_strLog.size();
+    const std::string_view log = Log();
+    const char* p = log.data();
+    const char* const end = p + log.size();
     while (p < end) {
         const void* lf = std::memchr(p, '\n', static_cast<size_t>(end - p));
         const char* stop = lf ? static_cast<const char*>(lf) : end;

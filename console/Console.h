@@ -7,9 +7,11 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/CommandRecords.h"
+#include "base/ConsoleText.h"
 #include "base/Module.h"
 
 // Ids of the console's own commands.
@@ -22,14 +24,15 @@ enum : uint32_t {
     CMD_TIME = 105,
 };
 
-// Where the console's text is shown (the "Console output" pane).
+// Where the console's log is shown (the "Console output" pane). The pane shows the console's own text, from where
+// the log begins; it keeps no copy.
 class IOutputPane {
 public:
     virtual ~IOutputPane() = default;
-    // Appends text at the end and keeps the end in view.
-    virtual void AppendText(const std::string& text) = 0;
-    // Replaces the whole text.
-    virtual void SetAllText(const std::string& text) = 0;
+    // The text grew at its end; the log is its part from logStart on.
+    virtual void LogAppended(const CConsoleText& text, size_t logStart) = 0;
+    // The log was emptied: it begins at logStart, the end of the text.
+    virtual void LogCleared(const CConsoleText& text, size_t logStart) = 0;
 };
 
 // The window that runs every command that is not the console's own (the main window).
@@ -68,7 +71,10 @@ public:
     int FindCommand(const std::string& line, CommandRequest& request) const;
     static std::string CleanArgument(const std::string& text);
 
-    const std::string& Log() const { return m_strLog; }
+    // What was written since start or the last clear.
+    std::string_view Log() const { return m_Text.Bytes(m_nLogStart, m_Text.Size()); }
+    // Everything written since start (the in-game console shows its lines whatever was cleared).
+    const CConsoleText& Text() const { return m_Text; }
     const std::vector<ConsoleCommand>& Commands() const { return m_Commands; }
 
     // The clock of the time command; the local time by default.
@@ -86,7 +92,9 @@ private:
 
     IOutputPane* m_pOutputPane = nullptr;
     IConsoleOwner* m_pOwner = nullptr;
-    std::string m_strLog;
+    // The log is m_Text from m_nLogStart on: clearing it only moves its start.
+    CConsoleText m_Text;
+    size_t m_nLogStart = 0;
     std::vector<ConsoleCommand> m_Commands;
     CCommandEdit* m_pCommandEdit = nullptr;
     uint32_t m_nDefaultCommand = 0;

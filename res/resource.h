@@ -3,6 +3,8 @@
 
 // The main window's caption, also the settings' application key and what a second copy looks for.
 #define KVL_MAIN_CAPTION "Korvalen SE"
+// The window class of the console output pane (console/win32/LogViewWindow).
+#define KVL_LOG_VIEW_CLASS "KvlLogView"
 
 #define IDD_ABOUTBOX 100
 #define IDD_KVL_DIALOG 102

@@ -67,6 +67,8 @@ void CMainDlg::OnDetach() {
 }
 
 int CMainDlg::DoModal() {
+    if (!CLogViewWindow::RegisterWindowClass())
+        return -1;
     HWND window = ::CreateDialogParamA(Instance(), MAKEINTRESOURCEA(IDD_KVL_DIALOG), nullptr,
                                        &ForwardDialogProc<CMainDlg>, reinterpret_cast<LPARAM>(this));
     if (!window)

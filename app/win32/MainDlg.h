@@ -17,7 +17,7 @@
 #include "base/win32/WinHandle.h"
 #include "config/win32/ConfigDlg.h"
 #include "console/win32/CommandEditBox.h"
-#include "console/win32/EditOutputPane.h"
+#include "console/win32/LogViewWindow.h"
 #include "widgets/win32/AboutDlg.h"
 #include "widgets/win32/IconButton.h"
 #include "widgets/win32/ResizableLayout.h"
@@ -94,7 +94,7 @@ private:
     // The platform's services outlive the controller, whose modules own sockets made by the factory and use the
     // hook library and the keystroke worker's platform.
     CWin32Platform m_Platform{m_hWnd};
-    CEditOutputPane m_OutputPane;
+    CLogViewWindow m_OutputPane;
     CCommandEditBox m_CommandBox;
     CTreeViewAdapter m_TreeView;
     CMainController m_Controller;

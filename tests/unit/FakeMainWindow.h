@@ -242,8 +242,10 @@ inline void FakeLan::Pump() {
 class FakePane : public IOutputPane {
 public:
     std::string text;
-    void AppendText(const std::string& t) override { text += t; }
-    void SetAllText(const std::string& t) override { text = t; }
+    void LogAppended(const CConsoleText& all, size_t logStart) override {
+        text += all.Bytes(logStart + text.size(), all.Size());
+    }
+    void LogCleared(const CConsoleText&, size_t) override { text.clear(); }
 };
 
 class FakeBox : public IEditBox {

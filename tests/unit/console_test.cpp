@@ -30,18 +30,24 @@ const std::string kRefused = "Command refused: text longer than 255 characters";
 
 class FakePane : public IOutputPane {
 public:
-    void AppendText(const std::string& text) override { m_Text += text; }
-    void SetAllText(const std::string& text) override {
-        m_Text = text;
-        ++m_nSetAll;
+    void LogAppended(const CConsoleText& all, size_t logStart) override {
+        m_Text += all.Bytes(logStart + m_Text.size(), all.Size());
+    }
+    void LogCleared(const CConsoleText& all, size_t logStart) override {
+        EXPECT_EQ(logStart, all.Size()) << "an emptied log begins at the end of the text";
+        m_Text.clear();
+        ++m_nCleared;
     }
     std::string m_Text;
-    int m_nSetAll = 0;
+    int m_nCleared = 0;
 };
 
 class FakeOverlay : public IOverlaySink {
 public:
-    void AddOverlayText(const std::string& text) override { m_Texts.push_back(text); }
+    void AddOverlayText(const std::string& text, const CConsoleText& all) override {
+        EXPECT_EQ(all.Bytes(all.Size() - text.size(), all.Size()), text) << "the text is the end of everything";
+        m_Texts.push_back(text);
+    }
     std::vector<std::string> m_Texts;
 };
 
@@ -257,7 +263,7 @@ TEST_F(ConsoleTest, ClearEmptiesLogAndPaneButNotTheOverlay) {
     EXPECT_EQ(Run("/clear"), 0);
     EXPECT_EQ(m_Console.Log(), "");
     EXPECT_EQ(m_Pane.m_Text, "");
-    EXPECT_EQ(m_Pane.m_nSetAll, 1);
+    EXPECT_EQ(m_Pane.m_nCleared, 1);
     EXPECT_EQ(m_Overlay.m_Texts.size(), overlayCalls);
     EXPECT_EQ(Run("/clear;/echo after"), 0);
     EXPECT_EQ(m_Console.Log(), "after\r\n");
@@ -487,7 +493,7 @@ TEST(ConsoleHelp, BuiltinsAloneEndWithTime) {
     CConsole console;
     console.Init(nullptr, nullptr, nullptr, nullptr);
     console.Execute("/help");
-    const auto lines = SplitLines(console.Log());
+    const auto lines = SplitLines(std::string(console.Log()));
     ASSERT_EQ(lines.size(), 9u);
     EXPECT_EQ(lines[3], " help");
     EXPECT_EQ(lines.back(), " time");
@@ -772,7 +778,7 @@ TEST_F(ConsoleFileTest, SavelogReportsAFileThatCannotBeOpened) {
     const struct { const char* line; } cases[] = {{"/savelog nodir/x.log"}, {"/savelog adir"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
-        const std::string before = m_Console.Log();
+        const std::string before(m_Console.Log());
         EXPECT_EQ(Run(c.line), 0);
         EXPECT_EQ(m_Out, "Error opening file\r\n");
         EXPECT_EQ(m_Console.Log(), before + "Error opening file\r\n");
