@@ -1,5 +1,5 @@
-// The processes' elevation as a fake: the process of each window, how elevated each process and this one run, and
-// what the message filter let through. A process not listed cannot be told, nor this one by default (Windows XP).
+// The processes' elevation as a fake: each window's process, each process's elevation (one not listed cannot be
+// told), this program's (by default it cannot be told, as on Windows XP), and what the message filter let through.
 #pragma once
 
 #include <map>
@@ -10,15 +10,11 @@
 
 namespace kvltest {
 
-class FakeElevation : public IProcessElevation {
-public:
+struct FakeElevation : IProcessElevation {
     Elevation OwnElevation() const override { return own; }
-    uint32_t WindowProcess(uintptr_t window) const override {
-        return processes.count(window) ? processes.at(window) : 0;
-    }
-    Elevation ProcessElevation(uint32_t process) const override {
-        ++processQuestions;
-        return elevations.count(process) ? elevations.at(process) : Elevation::CannotTell;
+    uint32_t WindowProcess(uintptr_t w) const override { return processes.count(w) ? processes.at(w) : 0; }
+    Elevation ProcessElevation(uint32_t p) const override {
+        return elevations.count(p) ? elevations.at(p) : Elevation::CannotTell;
     }
     bool LetInFromBelow(uintptr_t window, unsigned message) override {
         if (filters)
@@ -31,7 +27,6 @@ public:
     std::map<uint32_t, Elevation> elevations;
     bool filters = true;  // false: no message filters (before Vista)
     std::vector<std::string> letIn;
-    mutable int processQuestions = 0;
 };
 
 }  // namespace kvltest
