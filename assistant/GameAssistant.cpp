@@ -273,7 +273,7 @@ void CGameAssistant::RunBoundKey(uint32_t vk) {
         if (binding.first == name->second) {
             // Copied: the command may bind or unbind keys itself.
             const std::string command = binding.second;
-            (void)GameOutOfReach();
+            (void)GameOutOfReach();  // said before what it runs (a typing command, say) does nothing
             m_Host.Execute(command);
             return;
         }
@@ -288,7 +288,7 @@ void CGameAssistant::OnConsoleKey() {
     if (m_bTextTimer)
         TakeInWritten();
     if (m_GameConsole.Toggle()) {
-        (void)GameOutOfReach();
+        (void)GameOutOfReach();  // said before the console opens over a game out of reach
         if (!m_pCanvas) {
             StartDrawing();
         } else {
