@@ -13,7 +13,7 @@ void RegisterSubsystems(CMainController& controller, const CAppContext& context,
     controller.AddModule(std::make_unique<CPeerModule>(controller, platform.sockets, context, platform.windows));
     controller.AddModule(std::make_unique<CGameAssistant>(
         controller, AssistantPlatform{platform.windows, platform.keyRelay, platform.keystrokes, platform.overlay,
-                                      platform.hookReports}));
+                                      platform.hookReports, platform.elevation}));
     // Bulwark never had a module behind its line.
     controller.AddModule(std::make_unique<CAbsentModule>(" Starting Bulwark\x99 services..."));
 }

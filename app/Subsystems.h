@@ -8,6 +8,7 @@
 #include "assistant/Overlay.h"
 #include "base/AppContext.h"
 #include "base/GameWindow.h"
+#include "base/ProcessElevation.h"
 #include "network/NotifySocket.h"
 
 // What the platform layer provides for the modules: on Windows CWin32Platform (app/win32/Win32Platform.h) owns the
@@ -19,6 +20,7 @@ struct PlatformServices {
     IKeystrokePlatform& keystrokes;  // layout, clock, queue synchronisation and thread of the keystroke worker
     IOverlayPlatform& overlay;       // the in-game console's fonts and drawing on the game window
     IHookReports& hookReports;       // the hook's reports, as window messages arrive
+    IProcessElevation& elevation;    // whether the game's process and this one run elevated
 };
 
 void RegisterSubsystems(CMainController& controller, const CAppContext& context, PlatformServices platform);

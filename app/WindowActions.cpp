@@ -7,10 +7,20 @@ void LaunchGameFrom(const SettingsRecord& settings, IGameLauncher& launcher) {
         return;
     }
     launcher.HideToTray();
-    if (!launcher.OpenGame(settings.Path + "starcraft.exe", settings.Path)) {
-        launcher.RestoreFromTray();
+    const LaunchOutcome outcome = launcher.OpenGame(settings.Path + "starcraft.exe", settings.Path);
+    if (outcome == LaunchOutcome::Started)
+        return;
+    launcher.RestoreFromTray();
+    if (outcome == LaunchOutcome::Cancelled)
+        launcher.ShowLaunchCancelled();
+    else
         launcher.ShowLaunchFailure();
-    }
+}
+
+LaunchOutcome ShellLaunchOutcome(bool started, uint32_t lastError) {
+    if (started)
+        return LaunchOutcome::Started;
+    return lastError == kShellErrorCancelled ? LaunchOutcome::Cancelled : LaunchOutcome::Failed;
 }
 
 int CConfigureAction::Run(CConsole& console, CAppContext& context, IConfigurationHost& host) {

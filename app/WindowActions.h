@@ -2,6 +2,7 @@
 // when the settings are saved and the automatic refresh re-armed, and when the launch-failure balloon shows.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "base/AppContext.h"
@@ -12,6 +13,17 @@ constexpr char kLaunchFailedTitle[] = "Can't run BroodWar";
 constexpr char kLaunchFailedText[] = "Please configure BroodWar's path";
 constexpr unsigned kLaunchFailedTimeout = 3000;
 constexpr unsigned kLaunchFailedOptions = 0x28;  // close button, close on a key
+// A start that the user cancelled at Windows' prompt for an administrator's rights (the game's program may ask for
+// them): nothing to configure. The same balloon, pointing at the Launch button.
+constexpr char kLaunchCancelledTitle[] = "BroodWar not started";
+constexpr char kLaunchCancelledText[] = "Its start was cancelled at Windows' prompt for an administrator's rights";
+constexpr unsigned kLaunchCancelledTimeout = 5000;  // a longer text to read
+
+enum class LaunchOutcome { Started, Failed, Cancelled };
+// What the shell's answer means: started, or the error it left (ERROR_CANCELLED when the user said no at the
+// elevation prompt).
+constexpr uint32_t kShellErrorCancelled = 1223;
+LaunchOutcome ShellLaunchOutcome(bool started, uint32_t lastError);
 
 // What launching needs of the window and the shell.
 class IGameLauncher {
@@ -19,9 +31,10 @@ public:
     virtual ~IGameLauncher() = default;
     virtual void HideToTray() = 0;
     virtual void RestoreFromTray() = 0;
-    // Opens `file` with the shell's open verb in `folder`; false when the shell reports a failure.
-    virtual bool OpenGame(const std::string& file, const std::string& folder) = 0;
+    // Opens `file` with the shell's open verb in `folder`.
+    virtual LaunchOutcome OpenGame(const std::string& file, const std::string& folder) = 0;
     virtual void ShowLaunchFailure() = 0;
+    virtual void ShowLaunchCancelled() = 0;
 };
 
 // Starts the game from the configured folder; the window goes to the tray and comes back if the start fails.

@@ -33,7 +33,7 @@ std::string Upper(std::string text) {
 }  // namespace
 
 CGameAssistant::CGameAssistant(IModuleHost& host, const AssistantPlatform& platform)
-    : m_Host(host), m_Platform(platform), m_KeyNames(MakeKeyNames()) {
+    : m_Host(host), m_Platform(platform), m_KeyNames(MakeKeyNames()), m_Elevation(host, platform.elevation) {
     m_Platform.hookReports.Connect(this);
 }
 
@@ -101,11 +101,35 @@ std::vector<ConsoleCommand> CGameAssistant::Commands() const {
     return std::vector<ConsoleCommand>(std::begin(GameCommands), std::end(GameCommands));
 }
 
-bool CGameAssistant::SendKeys(const std::string& text) {
-    if (!IsGameForeground(m_Platform.windows) || !m_pWorker)
-        return false;
+CGameAssistant::Typing CGameAssistant::Type(const std::string& text) {
+    if (!IsGameForeground(m_Platform.windows))
+        return Typing::NotInFront;
+    // Keys synthesised for a game that runs elevated above us are dropped by Windows without a word.
+    if (GameOutOfReach())
+        return Typing::OutOfReach;
+    if (!m_pWorker)
+        return Typing::NoWorker;
     m_pKeyQueue->Push(text);
-    return true;
+    return Typing::Queued;
+}
+
+void CGameAssistant::TypeCommand(const std::string& text, const char* notInFront) {
+    switch (Type(text)) {
+    case Typing::OutOfReach:
+        m_Host.Console().WriteLine(CElevationNotice::kTypingLine);
+        break;
+    case Typing::NotInFront:
+    case Typing::NoWorker:
+        if (notInFront)
+            m_Host.Console().WriteLine(notInFront);
+        break;
+    case Typing::Queued:
+        break;
+    }
+}
+
+bool CGameAssistant::GameOutOfReach() {
+    return m_Elevation.OutOfReach(m_Platform.windows.FindTopLevel(GameWindowClassName, GameWindowCaption));
 }
 
 void CGameAssistant::OnCommand(uint32_t id, const std::string& argument) {
@@ -141,15 +165,16 @@ void CGameAssistant::OnCommand(uint32_t id, const std::string& argument) {
     case CMD_BW_KEYS:
         if (argument.empty())
             console.WriteLine("Wrong syntax");
-        else if (!SendKeys(argument))
-            console.WriteLine("Error: BW not foreground");
+        else
+            TypeCommand(argument, "Error: BW not foreground");
         break;
     case CMD_BW_SAYTEAM:
-        // The game's key for a message to the allies; the closing space goes with the message.
-        (void)SendKeys("<CTRL><ENTER>" + argument + " <ENTER>");
+        // The game's key for a message to the allies; the closing space goes with the message. A game behind
+        // another window is not mentioned.
+        TypeCommand("<CTRL><ENTER>" + argument + " <ENTER>", nullptr);
         break;
     case CMD_BW_SAYALL:
-        (void)SendKeys("<SHIFT><ENTER>" + argument + " <ENTER>");
+        TypeCommand("<SHIFT><ENTER>" + argument + " <ENTER>", nullptr);
         break;
     default:
         break;
@@ -248,6 +273,7 @@ void CGameAssistant::RunBoundKey(uint32_t vk) {
         if (binding.first == name->second) {
             // Copied: the command may bind or unbind keys itself.
             const std::string command = binding.second;
+            (void)GameOutOfReach();  // said before what it runs (a typing command, say) does nothing
             m_Host.Execute(command);
             return;
         }
@@ -257,7 +283,12 @@ void CGameAssistant::RunBoundKey(uint32_t vk) {
 // ----------------------------------------------------------------------------------------- the in-game console
 
 void CGameAssistant::OnConsoleKey() {
+    // What was written before the key is taken in as the console was when it was written: output of a line run
+    // from the open console must not show as recent lines once the console has closed.
+    if (m_bTextTimer)
+        TakeInWritten();
     if (m_GameConsole.Toggle()) {
+        (void)GameOutOfReach();  // said before the console opens over a game out of reach
         if (!m_pCanvas) {
             StartDrawing();
         } else {
@@ -347,17 +378,22 @@ void CGameAssistant::OnTimer(unsigned id) {
             InvalidateConsole();
         break;
     case TIMER_CONSOLE_TEXT:
-        m_Host.KillTimer(TIMER_CONSOLE_TEXT);
-        m_bTextTimer = false;
-        TakeInPendingText();
+        TakeInWritten();
         break;
     default:
         break;
     }
 }
 
+void CGameAssistant::TakeInWritten() {
+    m_Host.KillTimer(TIMER_CONSOLE_TEXT);
+    m_bTextTimer = false;
+    TakeInPendingText();
+}
+
 int CGameAssistant::WatchGameWindow() {
     m_hGameWindow = m_Platform.windows.FindTopLevel(GameWindowClassName, GameWindowCaption);
+    (void)m_Elevation.OutOfReach(m_hGameWindow);
     if (m_hGameWindow == 0 && m_GameConsole.IsOpen())
         OnHookNotify(HookEvent{HOOK_CONSOLE_KEY, 0, 0});  // closes it and gives the keys back to the game
     return 0;

@@ -1,6 +1,6 @@
 // The game keyboard assistant as a module of the main window: its banner line (the keystroke worker, the in-game
 // console's fonts and the keyboard hook), the game's commands, typing into the game window, key bindings, the
-// hook's reports, and the in-game console drawn over the game window.
+// hook's reports, the in-game console drawn over the game window, and the notice of a game out of reach.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "assistant/ElevationNotice.h"
 #include "assistant/GameCommands.h"
 #include "assistant/GameConsole.h"
 #include "assistant/KeyRelay.h"
@@ -18,6 +19,7 @@
 #include "assistant/Overlay.h"
 #include "base/GameWindow.h"
 #include "base/Module.h"
+#include "base/ProcessElevation.h"
 #include "base/Timers.h"
 
 // What the assistant needs of the platform.
@@ -27,6 +29,7 @@ struct AssistantPlatform {
     IKeystrokePlatform& keystrokes;
     IOverlayPlatform& overlay;
     IHookReports& hookReports;
+    const IProcessElevation& elevation;  // whether the game runs elevated above this program
 };
 
 class CGameAssistant : public IModule, public IOverlaySink, public IHookReceiver {
@@ -52,8 +55,8 @@ public:
 
     int Init();
     // Queues a text in the keystroke notation for the worker; false (nothing queued) when the game window is not
-    // the foreground window or the worker is not running.
-    bool SendKeys(const std::string& text);
+    // the foreground window, runs elevated above this program, or the worker is not running.
+    bool SendKeys(const std::string& text) { return Type(text) == Typing::Queued; }
 
     // Key bindings: the name is upper-cased; false when it names no bindable key.
     bool Bind(std::string keyName, const std::string& command);
@@ -80,6 +83,14 @@ public:
     size_t QueuedHookEvents() const { return m_HookEvents.size(); }
 
 private:
+    enum class Typing { Queued, NotInFront, OutOfReach, NoWorker };
+    Typing Type(const std::string& text);
+    // A typing command: what it says when the text cannot be typed (the game behind another window only when
+    // notInFront is given).
+    void TypeCommand(const std::string& text, const char* notInFront);
+    // Looks the game up afresh; said once per run of the game when it is out of reach.
+    bool GameOutOfReach();
+
     void OnConsoleKey();
     // What the in-game console asked for after a character or an editing key.
     void CarryOut(ConsoleAction action);
@@ -87,6 +98,8 @@ private:
 
     // The completed lines of what was written: into the in-game console, and on show over the game in front.
     void TakeInPendingText();
+    // What waits for the text timer, now.
+    void TakeInWritten();
     void StartDrawing();
     void StopDrawing();
     void StopHideTimer();
@@ -110,6 +123,7 @@ private:
     std::unique_ptr<IQueueSync> m_pQueueSync;
     std::unique_ptr<CKeyQueue> m_pKeyQueue;
     std::unique_ptr<IWorkerThread> m_pWorker;
+    CElevationNotice m_Elevation;
     bool m_bTextTimer = false;  // TIMER_CONSOLE_TEXT is set
     bool m_bFonts = false;
     bool m_bHooked = false;

@@ -13,7 +13,10 @@ constexpr const char* LIMITED_BROADCAST = "255.255.255.255";
 }  // namespace
 
 CNetworkSockets::CNetworkSockets(ISocketFactory& factory, std::string fallbackAddress, Opener open)
-    : m_Factory(factory), m_strFallbackAddress(std::move(fallbackAddress)), m_Open(std::move(open)) {}
+    : m_Factory(factory),
+      m_strFallbackAddress(std::move(fallbackAddress)),
+      m_Open(std::move(open)),
+      m_OwnAddresses{m_strFallbackAddress} {}
 
 std::vector<ISocketFactory::Network> CNetworkSockets::Wanted() {
     std::vector<ISocketFactory::Network> wanted;
@@ -37,6 +40,9 @@ std::vector<ISocketFactory::Network> CNetworkSockets::Wanted() {
 
 size_t CNetworkSockets::Update(CSocketSink& owner) {
     const std::vector<ISocketFactory::Network> wanted = Wanted();
+    m_OwnAddresses.clear();
+    for (const ISocketFactory::Network& network : wanted)
+        m_OwnAddresses.push_back(network.address);
     const auto isWanted = [&wanted](const Open& open) {
         return std::any_of(wanted.begin(), wanted.end(), [&](const ISocketFactory::Network& n) { return open.Is(n); });
     };
@@ -90,8 +96,7 @@ bool CNetworkSockets::SendTo(const uint8_t* data, size_t size, const std::string
 }
 
 bool CNetworkSockets::IsOwnAddress(const std::string& address) const {
-    return address == m_strFallbackAddress || std::any_of(m_Networks.begin(), m_Networks.end(),
-                                                          [&](const Open& o) { return o.network.address == address; });
+    return std::find(m_OwnAddresses.begin(), m_OwnAddresses.end(), address) != m_OwnAddresses.end();
 }
 
 const std::string& CNetworkSockets::FirstAddress() const {

@@ -36,7 +36,8 @@ public:
     // Through the socket of the network that holds the address, else the first one (the system routes it on).
     [[nodiscard]] bool SendTo(const uint8_t* data, size_t size, const std::string& address, uint16_t port);
 
-    // One of the PC's addresses: the host's own or that of a network with a socket.
+    // One of the PC's addresses as the last update found them (the host's own address only while it is one of
+    // them, or while the networks cannot be learnt): a PC that took an address this one left is somebody else.
     bool IsOwnAddress(const std::string& address) const;
     // The address of the first socket's network (the host's own where it is on one): the one the PC is known by.
     const std::string& FirstAddress() const;
@@ -58,4 +59,5 @@ private:
     std::string m_strFallbackAddress;
     Opener m_Open;
     std::vector<Open> m_Networks;
+    std::vector<std::string> m_OwnAddresses;  // of every network wanted at the last update, bound or not
 };

@@ -129,4 +129,20 @@ uint32_t CloseButtonLook(bool held, bool cursorOnButton) {
     return cursorOnButton ? CloseButtonHot : CloseButtonFlat;
 }
 
+CreationSteps PlanCreation(uint32_t options, uintptr_t parent, uintptr_t mainWindow) {
+    return CreationSteps{parent != 0 ? parent : mainWindow, (options & BalloonCloseOnMouseMove) != 0,
+                         (options & (BalloonCloseOnClick | BalloonCloseOnRightClick)) != 0,
+                         (options & BalloonCloseOnKey) != 0};
+}
+
+ButtonUpSteps LeftButtonUp(uint32_t options, bool closeButtonHeld, bool onCloseButton, bool hasLink) {
+    // The button took the mouse when it was pressed and gives it back, whatever else closes the balloon; let go
+    // beside the button, it leaves the balloon open.
+    if (closeButtonHeld)
+        return ButtonUpSteps{true, onCloseButton, false};
+    if (options & BalloonCloseOnClick)
+        return ButtonUpSteps{true, true, false};
+    return ButtonUpSteps{false, hasLink, hasLink};
+}
+
 }  // namespace balloon

@@ -109,4 +109,22 @@ enum : uint32_t {
 };
 uint32_t CloseButtonLook(bool held, bool cursorOnButton);
 
+// What creation does besides drawing: the window the balloon belongs to (the caller's; the main window when the
+// caller gives none; 0 when there is neither, and creation fails), and the watches its options ask for.
+struct CreationSteps {
+    uintptr_t parent;
+    bool watchMouse;    // remember the cursor and check it on a timer (close on a move)
+    bool captureMouse;  // a click anywhere closes it
+    bool closeOnKey;    // joins the key-close list
+};
+CreationSteps PlanCreation(uint32_t options, uintptr_t parent, uintptr_t mainWindow);
+
+// What the left button's release does: the capture released, the balloon closed, its link opened.
+struct ButtonUpSteps {
+    bool releaseCapture;
+    bool close;
+    bool openLink;
+};
+ButtonUpSteps LeftButtonUp(uint32_t options, bool closeButtonHeld, bool onCloseButton, bool hasLink);
+
 }  // namespace balloon

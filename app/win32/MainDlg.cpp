@@ -10,12 +10,14 @@
 #include "base/KeyCodes.h"
 #include "base/Timers.h"
 #include "base/TreeImages.h"
+#include "base/win32/MainWindow.h"
 #include "base/win32/WindowProc.h"
 #include "res/resource.h"
 #include "widgets/win32/BalloonTip.h"
 
 static_assert(WM_TRAY_NOTIFY == 0x800A && WM_ALREADY_RUNNING == 0x800B, "messages other copies and the shell use");
 static_assert(WM_CONSOLE_COMMAND == 0x40A, "the console's command message");
+static_assert(kShellErrorCancelled == ERROR_CANCELLED, "the shell's error for a start cancelled at its prompt");
 static_assert(KEY_TAB == VK_TAB && KEY_ESCAPE == VK_ESCAPE && KEY_PAGE_UP == VK_PRIOR && KEY_PAGE_DOWN == VK_NEXT &&
                   KEY_LEFT == VK_LEFT && KEY_UP == VK_UP && KEY_RIGHT == VK_RIGHT && KEY_DOWN == VK_DOWN &&
                   KEY_DELETE == VK_DELETE && KEY_F5 == VK_F5,
@@ -50,6 +52,18 @@ CMainDlg::CMainDlg(CAppContext& context) : m_Context(context), m_Controller(*thi
 CMainDlg::~CMainDlg() {
     if (m_hWnd && ::IsWindow(m_hWnd))
         ::DestroyWindow(m_hWnd);
+}
+
+void CMainDlg::OnAttach(HWND hwnd) {
+    m_hWnd = hwnd;
+    // The application's main window: what balloons without a parent of their own belong to.
+    SetApplicationMainWindow(hwnd);
+}
+
+void CMainDlg::OnDetach() {
+    if (ApplicationMainWindow() == m_hWnd)
+        SetApplicationMainWindow(nullptr);
+    m_hWnd = nullptr;
 }
 
 int CMainDlg::DoModal() {
@@ -202,6 +216,8 @@ BOOL CMainDlg::OnInitDialog() {
     tray.balloonSeconds = kBalloonSeconds;
     if (!m_Tray.Create(tray))
         return TRUE;
+    // Before the hook is set: an elevated copy hears a game that is not, and the taskbar.
+    m_Platform.LetProcessesBelowIn(m_hWnd, m_Tray.Window());
 
     // 7. Status tree images: loading and converting a dozen icons is the dearest step of start-up, and the tree
     // stays empty until the first refresh ends, so the list is built once the window has been painted (a timer
@@ -385,15 +401,30 @@ void CMainDlg::HideToTray() { m_Tray.HideToTray(m_hWnd); }
 
 void CMainDlg::RestoreFromTray() { m_Tray.RestoreFromTray(m_hWnd); }
 
-bool CMainDlg::OpenGame(const std::string& file, const std::string& folder) {
-    const HINSTANCE result = ::ShellExecuteA(m_hWnd, "open", file.c_str(), "", folder.c_str(), SW_SHOWNORMAL);
-    // The shell's old convention: a value above 32 means started.
-    return reinterpret_cast<INT_PTR>(result) > 32;
+LaunchOutcome CMainDlg::OpenGame(const std::string& file, const std::string& folder) {
+    // The extended call, as the plain one makes it (no error boxes of the shell's own), for its error: the plain
+    // one answers a start cancelled at the elevation prompt as any refusal.
+    SHELLEXECUTEINFOA execute{};
+    execute.cbSize = sizeof(execute);
+    execute.fMask = SEE_MASK_FLAG_NO_UI;
+    execute.hwnd = m_hWnd;
+    execute.lpVerb = "open";
+    execute.lpFile = file.c_str();
+    execute.lpParameters = "";
+    execute.lpDirectory = folder.c_str();
+    execute.nShow = SW_SHOWNORMAL;
+    const bool started = ::ShellExecuteExA(&execute) != FALSE;
+    return ShellLaunchOutcome(started, started ? 0 : ::GetLastError());
 }
 
 void CMainDlg::ShowLaunchFailure() {
     ShowBalloonTip(kLaunchFailedTitle, kLaunchFailedText, WindowCentre(Item(IDC_CONFIGURE)), IDI_ERROR,
                    kLaunchFailedOptions, m_hWnd, std::string(), kLaunchFailedTimeout);
+}
+
+void CMainDlg::ShowLaunchCancelled() {
+    ShowBalloonTip(kLaunchCancelledTitle, kLaunchCancelledText, WindowCentre(Item(IDC_LAUNCH)), IDI_INFORMATION,
+                   kLaunchFailedOptions, m_hWnd, std::string(), kLaunchCancelledTimeout);
 }
 
 void CMainDlg::Configure() { m_Configure.Run(m_Controller.Console(), m_Context, *this); }

@@ -50,16 +50,17 @@ public:
 
     // The dialog procedure's forwarding (see ForwardDialogProc).
     static constexpr const char* kFaultName = "main window";
-    void OnAttach(HWND hwnd) { m_hWnd = hwnd; }
-    void OnDetach() { m_hWnd = nullptr; }
+    void OnAttach(HWND hwnd);
+    void OnDetach();
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
 private:
     // IGameLauncher
     void HideToTray() override;
     void RestoreFromTray() override;
-    bool OpenGame(const std::string& file, const std::string& folder) override;
+    LaunchOutcome OpenGame(const std::string& file, const std::string& folder) override;
     void ShowLaunchFailure() override;
+    void ShowLaunchCancelled() override;
     // IConfigurationHost
     int RunConfigDialog() override;
     void SaveSettings() override;

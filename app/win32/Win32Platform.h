@@ -1,5 +1,6 @@
 // The platform's services for the subsystems on Windows, owned in one place: the sockets, the game window's
-// look-ups, the hook library, the keystroke worker's platform, the in-game console's drawing and the hook's reports.
+// look-ups, the hook library, the keystroke worker's platform, the in-game console's drawing, the hook's reports and
+// the processes' elevation.
 // A new service is one member here, handed on in Services() (and its window messages in AddMessageHandlers).
 #pragma once
 
@@ -12,8 +13,10 @@
 #include "assistant/win32/GdiOverlay.h"
 #include "assistant/win32/HookMessages.h"
 #include "assistant/win32/KeystrokePlatform.h"
+#include "base/win32/ProcessElevation.h"
 #include "base/win32/WindowFinder.h"
 #include "network/win32/WinsockSockets.h"
+#include "res/resource.h"
 
 class CWin32Platform {
 public:
@@ -23,10 +26,20 @@ public:
     CWin32Platform& operator=(const CWin32Platform&) = delete;
 
     PlatformServices Services() {
-        return PlatformServices{m_Sockets, m_WindowFinder, m_KeyRelay, m_Keystrokes, m_Overlay, m_HookMessages};
+        return PlatformServices{m_Sockets, m_WindowFinder, m_KeyRelay, m_Keystrokes,
+                                m_Overlay, m_HookMessages, m_Elevation};
     }
     // The services' own window messages (the hook's reports) reach them through the main window's logic.
     void AddMessageHandlers(CMainController& controller) { controller.AddMessageHandler(m_HookMessages); }
+    // Run elevated, the program still hears a game that is not (the hook's reports to the main window) and the
+    // taskbar's restart (at the tray's window).
+    void LetProcessesBelowIn(HWND mainWindow, HWND trayWindow) {
+        const auto main = reinterpret_cast<uintptr_t>(mainWindow);
+        (void)::LetProcessesBelowIn(
+            m_Elevation, {{main, WM_COPYDATA},
+                          {main, WM_KEYRELAY_NOTIFY},
+                          {reinterpret_cast<uintptr_t>(trayWindow), ::RegisterWindowMessageA("TaskbarCreated")}});
+    }
 
 private:
     CWinsockFactory m_Sockets;
@@ -35,4 +48,5 @@ private:
     CWin32KeystrokePlatform m_Keystrokes;
     CGdiOverlay m_Overlay;
     CHookMessages m_HookMessages;
+    CProcessElevation m_Elevation;
 };

@@ -25,6 +25,15 @@ bool CGdiOverlay::CreateFonts() {
     return m_ConsoleFont.Valid() && m_TitleFont.Valid();
 }
 
+void CGdiOverlay::DeleteConsoleFont() {
+    // The picture of the last frame keeps the font selected, and a font selected into a context is not deleted:
+    // the picture goes first (it is made again from the next frame).
+    m_Picture.Free();
+    m_bPictureValid = false;
+    m_Pictured.clear();
+    m_ConsoleFont.Reset();
+}
+
 IOverlayCanvas* CGdiOverlay::BeginDrawing(uintptr_t window) {
     EndDrawing();
     HWND target = reinterpret_cast<HWND>(window);
@@ -121,6 +130,13 @@ void CGdiOverlay::Replay(HDC dc, int width) const {
         }
     }
     ::GdiFlush();
+}
+
+void CGdiOverlay::Surface::Free() {
+    dc.Reset();
+    bitmap.Reset();
+    bits = nullptr;
+    size = SIZE{};
 }
 
 bool CGdiOverlay::Surface::Make(HDC like, SIZE extent, COLORREF background) {

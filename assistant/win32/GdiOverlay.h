@@ -24,11 +24,13 @@ public:
     CGdiOverlay& operator=(const CGdiOverlay&) = delete;
 
     bool CreateFonts() override;
-    void DeleteConsoleFont() override { m_ConsoleFont.Reset(); }
+    void DeleteConsoleFont() override;
     IOverlayCanvas* BeginDrawing(uintptr_t window) override;
     void EndDrawing() override;
     void Invalidate(uintptr_t window, const OverlayRect& area) override;
     void Beep(OverlayBeep sound) override;
+    // The console font's handle, for the end-to-end probe that checks it is freed.
+    HFONT ConsoleFont() const { return m_ConsoleFont.Get(); }
 
 private:
     // One drawing step of a frame, as the canvas was asked for it.
@@ -48,6 +50,8 @@ private:
         uint32_t* bits = nullptr;
         SIZE size{};
         bool Make(HDC like, SIZE extent, COLORREF background);
+        // The context first: it lets go of the bitmap and of anything else selected into it.
+        void Free();
     };
 
     // IOverlayCanvas: the steps of the frame being made.

@@ -5,8 +5,8 @@ characters go into it and not into the game, Enter runs the line, and a screensh
 reports (unknown codes, wrong sizes, a flood of 10,000 characters) and a game window that goes away while the console
 is open leave the program working and the keys with the game; a game that makes its window after the hook's library
 came into it has its bound keys too; the program ended by /quit and by being killed leaves
-the game running and receiving its keys; a process that owns the hook first makes the program's line fail while it
-keeps working itself. Screenshots are kept in build/e2e-shots/."""
+the game running and receiving its keys; the console's drawing frees its font at shutdown; a process that owns the
+hook first makes the program's line fail while it keeps working itself. Screenshots are kept in build/e2e-shots/."""
 import os
 import unittest
 
@@ -164,6 +164,11 @@ class InGameTests(unittest.TestCase):
         seen = self.game.press(*press(A), *press(0x42))
         self.assertEqual(keys_of(seen, "down"), [A, 0x42], seen)
         self.assertIsNone(self.game.proc.poll(), "the game runs on")
+
+    def test_8_the_console_font_goes_at_shutdown(self):
+        # The program's own drawing, as shutdown leaves it: the picture of the last frame held the font selected.
+        p = self.host.wine([H.exe("overlayprobe.exe")], check=False)
+        self.assertEqual((p.returncode, p.stdout.strip()), (0, b"console font freed"), p.stderr[-500:])
 
 
 class HookOwnedElsewhereTests(unittest.TestCase):

@@ -3,7 +3,8 @@
 "virtual switch" with one game host, one idle client and one raw peer), and the LAN itself with its own game host,
 idle client and another copy of the program. Everything on both networks is listed once, the PC itself once (bold),
 chat goes both ways once on each network, the other copy lists this PC once by its LAN address, and a third network
-plugged in while the program runs is searched at the next refresh, and no longer once it is unplugged."""
+plugged in while the program runs is searched at the next refresh, and no longer once it is unplugged; after the PC's
+first address moves, a PC that takes the old one is somebody else (its chat to everybody shows)."""
 import unittest
 
 import gamedata as G
@@ -15,6 +16,7 @@ COPY = "10.77.0.3"
 LAN_GAME, LAN_IDLE = "10.77.1.1", "10.77.2.1"
 VIRTUAL_GAME, VIRTUAL_IDLE, RAW = "10.78.1.1", "10.78.2.1", "10.78.3.1"
 LATE_GAME, KVL_LATE = "10.79.1.1", "10.79.0.2"
+KVL_MOVED = "10.78.0.5"
 TIMEOUT_MS = 2000
 
 
@@ -115,6 +117,21 @@ class NetworksTests(unittest.TestCase):
         games = sorted(g.text for g in self.roots(self.p)[b"Games"].children)
         self.assertEqual(games, [b"[2/8] On the LAN", b"[2/8] Virtual"])
         self.assertEqual(self.p.command(b"/echo still here"), b"still here\r\n")
+
+    def test_5_an_address_the_pc_left_is_somebody_elses(self):
+        # The PC's first address (the host name's) moves while the program runs; a PC on that network takes the old
+        # one and chats to everybody.
+        ns = self.kvl_host.ns
+        H.run(["ip", "netns", "exec", ns, "sh", "-c", "echo 1 > /proc/sys/net/ipv4/conf/eth0/promote_secondaries"])
+        self.kvl_host.add_addresses([KVL_MOVED])
+        H.run(["ip", "-n", ns, "address", "del", KVL_FIRST + "/16", "dev", "eth0"])
+        self.refresh(self.p)
+        self.virtual.host.add_addresses([KVL_FIRST])
+        self.virtual.send(KVL_FIRST, KVL_MOVED, P.text("from the old address"), port=P.PEER_PORT)
+        self.virtual.send(RAW, KVL_MOVED, P.text("from elsewhere"), port=P.PEER_PORT)
+        self.assertEqual(self.p.ctl.call("wait-text", H.IDC_OUTPUT, b"Raw: from elsewhere", 10000)[0], 0)
+        rc, _ = self.p.ctl.call("wait-text", H.IDC_OUTPUT, b"Unknown: from the old address", 10000)
+        self.assertEqual(rc, 0, "the line from the old address arrived")
 
 
 if __name__ == "__main__":

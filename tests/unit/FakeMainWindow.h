@@ -17,6 +17,7 @@
 #include "app/Subsystems.h"
 #include "network/LocalAddress.h"
 #include "tests/unit/FakeDesktop.h"
+#include "tests/unit/FakeElevation.h"
 #include "tests/unit/FakeKeyboard.h"
 #include "tests/unit/FakeOverlay.h"
 #include "tests/unit/FakeTreeView.h"
@@ -258,7 +259,9 @@ public:
 // What the platform offers the subsystems, as fakes; a new platform service is one member here, handed on in
 // Services().
 struct FakePlatform {
-    PlatformServices Services() { return PlatformServices{lan, windows, keyRelay, keystrokes, overlay, hookReports}; }
+    PlatformServices Services() {
+        return PlatformServices{lan, windows, keyRelay, keystrokes, overlay, hookReports, elevation};
+    }
 
     FakeLan lan;
     FakeDesktop windows;
@@ -266,6 +269,7 @@ struct FakePlatform {
     FakeKeystrokePlatform keystrokes;
     FakeOverlayPlatform overlay;
     FakeHookReports hookReports;
+    FakeElevation elevation;
 };
 
 // The main window's logic with the program's subsystems registered on the fakes above (the platform's fakes are

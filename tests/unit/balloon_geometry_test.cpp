@@ -1,6 +1,8 @@
 // Balloon tips: size, quadrant, stem, screen clamping, fades and the mouse rules.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "tests/unit/TestNames.h"
 #include "widgets/BalloonGeometry.h"
 
@@ -171,6 +173,40 @@ TEST(BalloonGeometry, CloseButtonLooks) {
     EXPECT_EQ(CloseButtonLook(false, true), uint32_t{CloseButtonHot});
     EXPECT_EQ(CloseButtonLook(true, true), CloseButtonHeld | CloseButtonPushed);
     EXPECT_EQ(CloseButtonLook(true, false), CloseButtonHeld | CloseButtonFlat);
+}
+
+TEST(BalloonGeometry, CreationTakesTheMainWindowWhenTheCallerGivesNone) {
+    EXPECT_EQ(PlanCreation(BalloonCloseButton, 0x10, 0x20).parent, 0x10u);
+    EXPECT_EQ(PlanCreation(BalloonCloseButton, 0, 0x20).parent, 0x20u);
+    EXPECT_EQ(PlanCreation(BalloonCloseButton, 0, 0).parent, 0u) << "neither: no balloon";
+    const CreationSteps all =
+        PlanCreation(BalloonCloseOnMouseMove | BalloonCloseOnRightClick | BalloonCloseOnKey, 0, 1);
+    EXPECT_TRUE(all.watchMouse && all.captureMouse && all.closeOnKey);
+    const CreationSteps none = PlanCreation(BalloonCloseButton | BalloonTopmost, 0, 1);
+    EXPECT_FALSE(none.watchMouse || none.captureMouse || none.closeOnKey);
+}
+
+TEST(BalloonGeometry, ReleasingTheLeftButton) {
+    const uint32_t button = BalloonCloseButton;
+    const struct {
+        uint32_t options;
+        bool held, onButton, link;
+        bool release, close, open;
+    } cases[] = {
+        {button, true, true, false, true, true, false},                             // the close button clicked
+        {button, true, false, true, true, false, false},                            // let go beside it
+        {button | BalloonCloseOnClick, true, false, false, true, false, false},     // held: the capture goes back,
+        {button | BalloonCloseOnRightClick, true, true, false, true, true, false},  // whatever else closes it
+        {BalloonCloseOnClick, false, false, true, true, true, false},
+        {BalloonCloseOnKey, false, false, true, false, true, true},  // a link
+        {BalloonCloseOnRightClick, false, false, false, false, false, false},
+    };
+    for (const auto& c : cases) {
+        const ButtonUpSteps steps = LeftButtonUp(c.options, c.held, c.onButton, c.link);
+        EXPECT_EQ(std::vector<bool>({steps.releaseCapture, steps.close, steps.openLink}),
+                  std::vector<bool>({c.release, c.close, c.open}))
+            << c.options << " " << c.held << c.onButton << c.link;
+    }
 }
 
 }  // namespace

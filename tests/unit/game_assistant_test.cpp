@@ -9,6 +9,7 @@
 
 #include "assistant/GameAssistant.h"
 #include "tests/unit/FakeDesktop.h"
+#include "tests/unit/FakeElevation.h"
 #include "tests/unit/FakeKeyboard.h"
 #include "tests/unit/FakeOverlay.h"
 
@@ -66,7 +67,8 @@ protected:
     FakeKeyRelay relay;
     FakeOverlayPlatform overlay;
     FakeHookReports reports;
-    CGameAssistant assistant{host, AssistantPlatform{desktop, relay, platform, overlay, reports}};
+    FakeElevation elevation;
+    CGameAssistant assistant{host, AssistantPlatform{desktop, relay, platform, overlay, reports, elevation}};
 };
 
 }  // namespace

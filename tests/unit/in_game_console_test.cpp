@@ -13,6 +13,7 @@
 #include "assistant/GameAssistant.h"
 #include "assistant/KeyNames.h"
 #include "tests/unit/FakeDesktop.h"
+#include "tests/unit/FakeElevation.h"
 #include "tests/unit/FakeKeyboard.h"
 #include "tests/unit/FakeOverlay.h"
 
@@ -112,7 +113,8 @@ protected:
     FakeKeyRelay relay;
     FakeOverlayPlatform overlay;
     FakeHookReports reports;
-    CGameAssistant assistant{host, AssistantPlatform{desktop, relay, keystrokes, overlay, reports}};
+    FakeElevation elevation;
+    CGameAssistant assistant{host, AssistantPlatform{desktop, relay, keystrokes, overlay, reports, elevation}};
 };
 
 }  // namespace
@@ -410,6 +412,19 @@ TEST_F(InGameTest, LinesWrittenInOneTurnAreTakenInTogether) {
     EXPECT_EQ(host.timers.count(TIMER_CONSOLE_TEXT), 0u);
 }
 
+TEST_F(InGameTest, OutputOfALineRunFromTheOpenConsoleNeverShowsAsRecentLines) {
+    host.writer.idle = nullptr;  // what is written is taken in when the thread is next idle
+    Report(HOOK_CONSOLE_KEY);
+    Type("/users\r");
+    host.writer.WriteLine("Current users: ");  // the line's output
+    Report(HOOK_CONSOLE_KEY);                  // closed in the same turn
+    Idle();
+    EXPECT_EQ(Con().Line(0), "Current users: ");
+    EXPECT_EQ(Con().Recent(), -1);
+    EXPECT_FALSE(assistant.IsDrawing());
+    EXPECT_EQ(host.timers.count(TIMER_CONSOLE_HIDE), 0u);
+}
+
 TEST_F(InGameTest, OpeningOverRecentLinesKeepsDrawing) {
     host.writer.WriteLine("hello");
     ASSERT_TRUE(assistant.IsDrawing());
@@ -472,9 +487,10 @@ TEST(GameAssistantStart, FontsComeBeforeTheHook) {
     FakeKeyRelay relay;
     FakeOverlayPlatform overlay;
     FakeHookReports reports;
+    FakeElevation elevation;
     overlay.fontsAvailable = false;
     {
-        CGameAssistant assistant(host, AssistantPlatform{desktop, relay, keystrokes, overlay, reports});
+        CGameAssistant assistant(host, AssistantPlatform{desktop, relay, keystrokes, overlay, reports, elevation});
         EXPECT_EQ(reports.receiver, &assistant);
         EXPECT_EQ(assistant.Start(), 1);
         EXPECT_EQ(relay.setHookCalls, 0) << "no fonts, no hook";

@@ -254,6 +254,21 @@ TEST_F(TwoNetworksTest, NetworksThatComeAndGoAreFollowedAtTheNextRefresh) {
     EXPECT_EQ(lan.BoundAt(PEER_PORT, LOCAL), own) << "a network that stays keeps its socket";
 }
 
+TEST_F(CommunicatorTest, AnAddressThePCLeftIsSomebodyElsesFromTheNextRefresh) {
+    // The PC moved from its first address to .9 while running, and another PC took the old one.
+    lan.networks = {{"10.77.0.9", "255.255.0.0"}};
+    ASSERT_EQ(communicator.BeginRefresh(), 0);
+    lan.Deliver(PeerPresenceBytes("ann", "", 0), LOCAL, PEER_PORT);
+    lan.Deliver(PeerPresenceBytes("Zer0", "gl hf", 0), "10.77.0.9", PEER_PORT);  // our own answer
+    communicator.EndRefresh();
+    EXPECT_EQ(UserLines(), (std::vector<std::string>{"10.77.0.2 ann  0", "10.77.0.9 Zer0 gl hf 0"}));
+    EXPECT_FALSE(communicator.IsOwnAddress(LOCAL));
+    EXPECT_EQ(communicator.NameByAddress(LOCAL), "ann");
+    lan.Deliver(PeerTextBytes(PEER_TEXT_ALL, "hi all"), LOCAL, PEER_PORT);
+    ASSERT_EQ(sink.seen.size(), 1u) << "its chat to everybody is not taken for our own line";
+    EXPECT_EQ(sink.seen[0].text, "hi all");
+}
+
 TEST(Communicator, ANetworkThatCannotBeBoundLeavesTheOthers) {
     FakeLan lan;
     FakeDesktop windows;

@@ -10,14 +10,15 @@ namespace {
 class FakeLauncher : public IGameLauncher {
 public:
     std::vector<std::string> calls;
-    bool opens = true;
+    LaunchOutcome outcome = LaunchOutcome::Started;
     void HideToTray() override { calls.push_back("hide"); }
     void RestoreFromTray() override { calls.push_back("restore"); }
-    bool OpenGame(const std::string& file, const std::string& folder) override {
+    LaunchOutcome OpenGame(const std::string& file, const std::string& folder) override {
         calls.push_back("open " + file + " in " + folder);
-        return opens;
+        return outcome;
     }
     void ShowLaunchFailure() override { calls.push_back("balloon"); }
+    void ShowLaunchCancelled() override { calls.push_back("cancelled"); }
 };
 
 TEST(LaunchGame, EmptyPathOnlyShowsTheBalloon) {
@@ -39,11 +40,23 @@ TEST(LaunchGame, AFailedStartBringsTheWindowBack) {
     SettingsRecord settings;
     settings.Path = "C:\\Vanished\\";
     FakeLauncher launcher;
-    launcher.opens = false;
+    launcher.outcome = LaunchOutcome::Failed;
     LaunchGameFrom(settings, launcher);
     EXPECT_EQ(launcher.calls, (std::vector<std::string>{"hide", "open C:\\Vanished\\starcraft.exe in C:\\Vanished\\",
                                                         "restore", "balloon"}));
     EXPECT_EQ(kLaunchFailedOptions, 0x28u);
+}
+
+TEST(LaunchGame, AStartCancelledAtTheElevationPromptIsNoPathToConfigure) {
+    SettingsRecord settings;
+    settings.Path = "C:\\SC\\";
+    FakeLauncher launcher;
+    launcher.outcome = ShellLaunchOutcome(false, 1223);  // ERROR_CANCELLED
+    LaunchGameFrom(settings, launcher);
+    EXPECT_EQ(launcher.calls.back(), "cancelled");
+    EXPECT_EQ(launcher.calls[launcher.calls.size() - 2], "restore");
+    EXPECT_EQ(ShellLaunchOutcome(false, 2), LaunchOutcome::Failed);  // ERROR_FILE_NOT_FOUND
+    EXPECT_EQ(ShellLaunchOutcome(true, 0), LaunchOutcome::Started);
 }
 
 class NullOwner : public IConsoleOwner {

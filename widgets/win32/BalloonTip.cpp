@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "base/win32/MainWindow.h"
 #include "base/win32/WindowProc.h"
 
 namespace {
@@ -167,7 +168,10 @@ bool CBalloonTip::Create(const std::string& title, const std::string& content, P
     m_Anchor = anchor;
     m_Options = options;
     m_Timeout = timeout;
-    if (!::IsWindow(parent))
+    const balloon::CreationSteps steps = balloon::PlanCreation(options, reinterpret_cast<uintptr_t>(parent),
+                                                               reinterpret_cast<uintptr_t>(ApplicationMainWindow()));
+    parent = reinterpret_cast<HWND>(steps.parent);
+    if (!parent || !::IsWindow(parent))
         return false;
 
     LOGFONTA description{};
@@ -201,14 +205,14 @@ bool CBalloonTip::Create(const std::string& title, const std::string& content, P
     PlaceWindow(anchor);
     StartFadeIn();
 
-    if (m_Options & BalloonCloseOnMouseMove) {
+    if (steps.watchMouse) {
         ::GetCursorPos(&m_MouseStart);
         ::ScreenToClient(m_hWnd, &m_MouseStart);
         ::SetTimer(m_hWnd, balloon::TIMER_MOUSE, balloon::kMousePeriod, nullptr);
     }
-    if (m_Options & (BalloonCloseOnClick | BalloonCloseOnRightClick))
+    if (steps.captureMouse)
         ::SetCapture(m_hWnd);
-    if (m_Options & BalloonCloseOnKey)
+    if (steps.closeOnKey)
         AddKeyCloser(m_hWnd);
     ::ShowWindow(m_hWnd, SW_SHOWNOACTIVATE);
     return true;
@@ -384,26 +388,18 @@ void CBalloonTip::OnLButtonDown(POINT cursor) {
 }
 
 void CBalloonTip::OnLButtonUp(POINT cursor) {
-    if (m_State & balloon::CloseButtonHeld) {
-        // The mouse was captured for the button; a balloon that closes on a click anywhere keeps it for that.
-        if (!(m_Options & (BalloonCloseOnClick | BalloonCloseOnRightClick)))
-            ::ReleaseCapture();
-        const bool on = OnCloseButton(cursor);
-        SetCloseLook(balloon::CloseButtonLook(false, on));
-        if (on)
-            Close();
-        return;
-    }
-    if (m_Options & BalloonCloseOnClick) {
+    const bool held = (m_State & balloon::CloseButtonHeld) != 0;
+    const bool on = OnCloseButton(cursor);
+    const balloon::ButtonUpSteps steps = balloon::LeftButtonUp(m_Options, held, on, !m_strLink.empty());
+    if (steps.releaseCapture)
         ::ReleaseCapture();
+    if (held)
+        SetCloseLook(balloon::CloseButtonLook(false, on));
+    const std::string link = m_strLink;  // this object may be gone after Close
+    if (steps.close)
         Close();
-        return;
-    }
-    if (!m_strLink.empty()) {
-        const std::string link = m_strLink;  // this object may be gone after Close
-        Close();
+    if (steps.openLink)
         ::ShellExecuteA(nullptr, nullptr, link.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-    }
 }
 
 void CBalloonTip::DrawCloseButton(HDC dc) {

@@ -25,8 +25,8 @@ public:
 
     // One of the system's standard icons (IDI_ERROR, IDI_WARNING, ...), or null for none.
     void SetIcon(LPCSTR standardIcon);
-    // Creates and shows the balloon as a pop-up of parent (which must exist); false (and nothing shown) when any
-    // step fails. With BalloonDeleteOnClose the window takes the object over once it exists: from a true result on,
+    // Creates and shows the balloon as a pop-up of parent (the application's main window when null; one of them
+    // must exist); false (and nothing shown) when any step fails. With BalloonDeleteOnClose the window takes the object over once it exists: from a true result on,
     // the object is deleted when its window is destroyed; after a false result it is still the caller's.
     bool Create(const std::string& title, const std::string& content, POINT anchor, uint32_t options, HWND parent,
                 const std::string& link, unsigned timeout);
@@ -78,8 +78,8 @@ private:
     HWND m_hWnd = nullptr;
 };
 
-// Makes a balloon with the icon and shows it over parent with `options` plus BalloonDeleteOnClose: the balloon
-// belongs to its window, the caller keeps nothing.
+// Makes a balloon with the icon and shows it over parent (null: the main window) with `options` plus
+// BalloonDeleteOnClose: the balloon belongs to its window, the caller keeps nothing.
 bool ShowBalloonTip(const std::string& title, const std::string& content, POINT anchor, LPCSTR icon, uint32_t options,
                     HWND parent, const std::string& link = std::string(), unsigned timeout = 0);
 

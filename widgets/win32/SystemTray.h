@@ -66,6 +66,8 @@ public:
     bool Removed() const { return m_bRemoved; }
     const char* Tooltip() const { return m_Data.szTip; }
     HWND HiddenOwner() const { return m_HiddenOwner.Get(); }
+    // The tray's own hidden window, which hears the taskbar's broadcasts.
+    HWND Window() const { return m_TrayWindow.Get(); }
 
     LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
