@@ -604,39 +604,6 @@ TEST_F(ConsoleFileTest, ExecRefusesLinesWithNulBytes) {
                                                            "Error: line 4 of 'nul.cfg' holds a NUL byte, not run"}));
 }
 
-TEST_F(ConsoleFileTest, ExecRefusesOverlongLinesAndReadsOn) {
-    // "/echo", padding and "ok": a line of exactly n bytes that echoes ok when it is run.
-    auto line = [](size_t n) { return "/echo" + std::string(n - 7, ' ') + "ok"; };
-    const std::string tooLong = "Error: line 2 of 'long.cfg' is longer than 4096 bytes, not run";
-    const struct {
-        const char* what;
-        std::string second;
-        bool runs;
-    } cases[] = {
-        {"4096 bytes, LF", line(4096) + "\n", true},
-        {"4096 bytes, CR LF", line(4096) + "\r\n", true},
-        {"4096 bytes, last line", line(4096), true},
-        {"4096 bytes, CR, last line", line(4096) + "\r", true},
-        {"4097 bytes, LF", line(4097) + "\n", false},
-        {"4097 bytes, CR LF", line(4097) + "\r\n", false},
-        {"4095 bytes and two CRs", line(4095) + "\r\r\n", true},
-        {"4096 bytes and two CRs", line(4096) + "\r\r\n", false},
-        {"4097 bytes, last line", line(4097), false},
-        {"100000 bytes", line(100000) + "\n", false},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        // A second line that ends in LF is followed by a third; otherwise it is the file's last line.
-        const bool last = c.second.back() != '\n';
-        WriteBytes("long.cfg", "/echo first\n" + c.second + (last ? "" : "/echo third\n"));
-        EXPECT_EQ(Run("/exec long.cfg"), 0);
-        std::vector<std::string> expected{"first", c.runs ? "ok" : tooLong};
-        if (!last)
-            expected.push_back("third");
-        EXPECT_EQ(SplitLines(m_Out), expected);
-    }
-}
-
 TEST_F(ConsoleFileTest, ExecLineEndsAcrossReadBoundaries) {
     // Lines of every length from 1 to 300 bytes, so that line ends fall on every position of the reads, and
     // one 4096-byte line whose CR is the last byte of the first 64 KiB with its LF after it.
