@@ -17,7 +17,7 @@
 #include "console/Console.h"
 #include "gamemon/GameMonitorModule.h"
 #include "peer/PeerCommands.h"
-#include "tests/unit/FakeMainWindow.h"
+#include "tests/unit/ControllerFixture.h"
 
 namespace fs = std::filesystem;
 
