@@ -9,7 +9,7 @@
 
 struct CommandFileLine {
     enum class Fault { None, TooLong, HasNul };
-    unsigned long number;     // from 1
+    unsigned long number;  // from 1
     Fault fault;
     const std::string& text;  // without its line end; meaningful only when fault is None
 };

@@ -170,8 +170,8 @@ private:
             Put(line.tokens[m_Token].text);
         const Token& token = line.tokens[m_Token];
         if (token.kind != kind) {
-            Fail(std::string("a field of kind ") + kFieldKindNames[kind] + " where the format has " + token.text +
-                 ":" + kFieldKindNames[token.kind]);
+            Fail(std::string("a field of kind ") + kFieldKindNames[kind] + " where the format has " + token.text + ":" +
+                 kFieldKindNames[token.kind]);
             return *this;
         }
         Put(text);
