@@ -1,5 +1,6 @@
 // The splitting of a command file into lines: line ends, CRs, NUL bytes and the length limit, each file fed whole and
-// in pieces of many sizes, so that every line end also falls between two pieces.
+// in pieces of many sizes, so that every line end, and every CR of a CR LF, also falls at the end of a piece (as at
+// the end of one of the console's 64 KiB reads).
 #include <gtest/gtest.h>
 
 #include <algorithm>

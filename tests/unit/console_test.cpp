@@ -604,31 +604,6 @@ TEST_F(ConsoleFileTest, ExecRefusesLinesWithNulBytes) {
                                                            "Error: line 4 of 'nul.cfg' holds a NUL byte, not run"}));
 }
 
-TEST_F(ConsoleFileTest, ExecLineEndsAcrossReadBoundaries) {
-    // Lines of every length from 1 to 300 bytes, so that line ends fall on every position of the reads, and
-    // one 4096-byte line whose CR is the last byte of the first 64 KiB with its LF after it.
-    std::string bytes;
-    std::vector<std::string> expected;
-    int n = 0;
-    while (bytes.size() < 65536 - 5000) {
-        const std::string word = std::to_string(n++);
-        const size_t pad = static_cast<size_t>(n % 300);
-        bytes += "/echo" + std::string(pad + 1, ' ') + word + (n % 2 ? "\r\n" : "\n");
-        expected.push_back(word);
-    }
-    // A filler line ("/echo", blanks, "f", LF) sized so that the 4096-byte line after it ends at byte 65535.
-    bytes += "/echo" + std::string(65535 - bytes.size() - 4096 - 7, ' ') + "f\n";
-    expected.push_back("f");
-    bytes += "/echo" + std::string(4096 - 7, ' ') + "ok";
-    ASSERT_EQ(bytes.size(), 65535u);
-    bytes += "\r\n/echo end";
-    expected.push_back("ok");
-    expected.push_back("end");
-    WriteBytes("bounds.cfg", bytes);
-    EXPECT_EQ(Run("/exec bounds.cfg"), 0);
-    EXPECT_EQ(SplitLines(m_Out), expected);
-}
-
 TEST_F(ConsoleFileTest, ExecStreamsAGiganticFile) {
     // 10 MB on one line, then 2000 lines of 5000 bytes: 20 MB in all, every line refused, and the last one runs.
     {
