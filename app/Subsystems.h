@@ -12,7 +12,7 @@
 #include "network/NotifySocket.h"
 
 // What the platform layer provides for the modules: on Windows CWin32Platform (app/win32/Win32Platform.h) owns the
-// services, in the unit tests FakePlatform (tests/unit/FakeMainWindow.h) owns their fakes.
+// services, in the unit tests FakePlatform (tests/unit/FakePlatform.h) owns their fakes.
 struct PlatformServices {
     ISocketFactory& sockets;
     IWindowFinder& windows;          // the game window's look-ups

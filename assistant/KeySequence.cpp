@@ -89,6 +89,21 @@ constexpr KeyWord kKeyWords[] = {
     {"DELAY", 0, WORD_DELAY, KIND_DELAY, ACTION_TAP},
 };
 
+// The modifier words: the keys they press, in this order; they stay latched down until the next key's up.
+struct ModifierWord {
+    WordClass wordClass;
+    uint8_t downs[3];  // 0 after the last
+};
+constexpr ModifierWord kModifierWords[] = {
+    {WORD_ALT, {VKEY_ALT}},
+    {WORD_CTRL, {VKEY_CTRL}},
+    {WORD_SHIFT, {VKEY_SHIFT}},
+    {WORD_CTRL_ALT, {VKEY_CTRL, VKEY_ALT}},
+    {WORD_CTRL_SHIFT, {VKEY_CTRL, VKEY_SHIFT}},
+    {WORD_ALT_SHIFT, {VKEY_SHIFT, VKEY_ALT}},
+    {WORD_CTRL_ALT_SHIFT, {VKEY_CTRL, VKEY_ALT, VKEY_SHIFT}},
+};
+
 bool EndsWith(const std::string& text, const char* tail) {
     const size_t n = std::strlen(tail);
     return text.size() > n && text.compare(text.size() - n, n, tail) == 0;
@@ -218,84 +233,55 @@ bool KeySequence::CompileItem(size_t& pos) {
     const size_t terminator = text.find_first_of(" >", wordStart);
     if (terminator == std::string::npos || terminator - wordStart > kMaxWordLength)
         return false;
-    const std::string word = text.substr(wordStart, terminator - wordStart);
     const bool spaceTerminated = text[terminator] == ' ';
 
     KeyEvent event{};
-    const WordClass wordClass = LookupKeyWord(word, event);
+    const WordClass wordClass = LookupKeyWord(text.substr(wordStart, terminator - wordStart), event);
     if (wordClass == WORD_UNKNOWN)
         return false;
 
-    const bool counted = wordClass == WORD_REPEAT || wordClass == WORD_DELAY;
     size_t next = terminator + 1;
-    if (spaceTerminated && !counted) {
+    if (wordClass == WORD_REPEAT || wordClass == WORD_DELAY) {
+        if (spaceTerminated) {
+            const WordArgument argument = ReadWordArgument(text, terminator + 1);
+            event.param = TextToInt(argument.argument);
+            // Without its ">" the count still counts, and the rest of the text is typed from after the space.
+            next += argument.consumed;
+        }
+    } else if (spaceTerminated) {
         // An argument to a word that takes none is read and ignored: <ENTER 3> taps ENTER once.
         const WordArgument ignored = ReadWordArgument(text, terminator + 1);
         if (ignored.consumed == 0)
             return false;
         next += ignored.consumed;
     }
-
-    if (wordClass != WORD_EVENT)
-        AppendLatchedUps();
-
-    switch (wordClass) {
-    case WORD_NOTHING:
-        m_Latch = Latch();
-        break;
-    case WORD_EVENT:
-        m_Events.push_back(event);
-        ReleaseLatch();
-        break;
-    case WORD_ALT:
-        Append(VKEY_ALT, ACTION_DOWN);
-        m_Latch = Latch{true, false, false};
-        break;
-    case WORD_CTRL:
-        Append(VKEY_CTRL, ACTION_DOWN);
-        m_Latch = Latch{false, true, false};
-        break;
-    case WORD_SHIFT:
-        Append(VKEY_SHIFT, ACTION_DOWN);
-        m_Latch = Latch{false, false, true};
-        break;
-    case WORD_CTRL_ALT:
-        Append(VKEY_CTRL, ACTION_DOWN);
-        Append(VKEY_ALT, ACTION_DOWN);
-        m_Latch = Latch{true, true, false};
-        break;
-    case WORD_CTRL_SHIFT:
-        Append(VKEY_CTRL, ACTION_DOWN);
-        Append(VKEY_SHIFT, ACTION_DOWN);
-        m_Latch = Latch{false, true, true};
-        break;
-    case WORD_ALT_SHIFT:
-        Append(VKEY_SHIFT, ACTION_DOWN);
-        Append(VKEY_ALT, ACTION_DOWN);
-        m_Latch = Latch{true, false, true};
-        break;
-    case WORD_CTRL_ALT_SHIFT:
-        Append(VKEY_CTRL, ACTION_DOWN);
-        Append(VKEY_ALT, ACTION_DOWN);
-        Append(VKEY_SHIFT, ACTION_DOWN);
-        m_Latch = Latch{true, true, true};
-        break;
-    case WORD_REPEAT:
-    case WORD_DELAY:
-        if (spaceTerminated) {
-            const WordArgument argument = ReadWordArgument(text, terminator + 1);
-            event.param = TextToInt(argument.argument);
-            m_Events.push_back(event);
-            // Without its ">" the count still counts, and the rest of the text is typed from after the space.
-            next = terminator + 1 + argument.consumed;
-        }
-        m_Latch = Latch();
-        break;
-    case WORD_UNKNOWN:
-        break;
-    }
+    AppendWord(wordClass, event, spaceTerminated);
     pos = next;
     return true;
+}
+
+void KeySequence::AppendWord(WordClass wordClass, const KeyEvent& event, bool hasArgument) {
+    if (wordClass == WORD_EVENT) {
+        m_Events.push_back(event);
+        ReleaseLatch();
+        return;
+    }
+    AppendLatchedUps();
+    m_Latch = Latch();
+    if ((wordClass == WORD_REPEAT || wordClass == WORD_DELAY) && hasArgument)
+        m_Events.push_back(event);
+    for (const ModifierWord& modifier : kModifierWords) {
+        if (modifier.wordClass != wordClass)
+            continue;
+        for (uint8_t vk : modifier.downs) {
+            if (vk == 0)
+                break;
+            Append(vk, ACTION_DOWN);
+            m_Latch.alt = m_Latch.alt || vk == VKEY_ALT;
+            m_Latch.ctrl = m_Latch.ctrl || vk == VKEY_CTRL;
+            m_Latch.shift = m_Latch.shift || vk == VKEY_SHIFT;
+        }
+    }
 }
 
 bool KeySequence::PlayEvent(const KeyEvent& event, bool ctrlLocked, bool altLocked, bool shiftLocked) {

@@ -133,6 +133,8 @@ private:
     void CompileCharacter(char c);
     // A bracketed item at pos; false when it fails (nothing appended, the latch kept), else pos moves past it.
     bool CompileItem(size_t& pos);
+    // The events of a known word: a key event, a marker (with its argument), or the presses of a modifier word.
+    void AppendWord(WordClass wordClass, const KeyEvent& event, bool hasArgument);
     void Append(uint8_t vk, uint32_t action, uint32_t kind = KIND_KEY, int32_t param = 0);
     void AppendLatchedUps();
     void ReleaseLatch();

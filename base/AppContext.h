@@ -34,7 +34,9 @@ public:
     SettingsRecord& Settings() { return m_Settings; }
     const SettingsRecord& Settings() const { return m_Settings; }
     std::string& PlacementText() { return m_strPlacementText; }
-    // Dotted-quad text of the host's own IPv4 address; both UDP sockets bind to it.
+    // Dotted-quad text of the host's own IPv4 address. The game monitor and the messenger bind a socket on every
+    // network the PC is on; this address is put first among them, and is bound alone only when the networks cannot
+    // be learnt.
     const std::string& LocalAddress() const { return m_strLocalAddress; }
     void SetLocalAddress(std::string address) { m_strLocalAddress = std::move(address); }
 

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "console/CommandEdit.h"
+#include "console/CommandFileLines.h"
 #include "console/CommandTables.h"
 
 namespace {
@@ -310,56 +311,21 @@ void CConsole::Exec(const std::string& arg) {
         return;
     }
     DepthGuard depth(m_nExecDepth);
-
-    std::vector<char> chunk(64 * 1024);
-    std::string line;
-    line.reserve(kMaxFileLine + 1);
-    bool pending = false;  // bytes seen since the last line end
-    bool tooLong = false;
-    bool hasNul = false;
-    unsigned long number = 0;
-
-    auto endLine = [&]() {
-        ++number;
-        if (!tooLong && !line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (tooLong || line.size() > kMaxFileLine)
-            WriteLine("Error: line " + std::to_string(number) + " of '" + arg + "' is longer than " +
-                      std::to_string(kMaxFileLine) + " bytes, not run");
-        else if (hasNul)
-            WriteLine("Error: line " + std::to_string(number) + " of '" + arg + "' holds a NUL byte, not run");
-        else
-            (void)Execute(line);
-        line.clear();
-        pending = tooLong = hasNul = false;
-    };
-
-    size_t count;
-    while ((count = std::fread(chunk.data(), 1, chunk.size(), file.get())) > 0) {
-        const char* p = chunk.data();
-        const char* const end = p + count;
-        while (p < end) {
-            const void* lf = std::memchr(p, '\n', static_cast<size_t>(end - p));
-            const char* stop = lf ? static_cast<const char*>(lf) : end;
-            const size_t span = static_cast<size_t>(stop - p);
-            if (span > 0) {
-                pending = true;
-                if (std::memchr(p, '\0', span))
-                    hasNul = true;
-                // One byte beyond the limit is kept so that a CR before the LF can still be told apart.
-                const size_t room = kMaxFileLine + 1 - std::min(line.size(), kMaxFileLine + 1);
-                if (span > room)
-                    tooLong = true;
-                line.append(p, std::min(span, room));
-            }
-            if (!lf)
-                break;
-            endLine();
-            p = stop + 1;
+    CCommandFileLines lines(kMaxFileLine, [this, &arg](const CommandFileLine& line) {
+        if (line.fault == CommandFileLine::Fault::None) {
+            (void)Execute(line.text);
+            return;
         }
-    }
-    if (pending)
-        endLine();
+        const bool tooLong = line.fault == CommandFileLine::Fault::TooLong;
+        WriteLine("Error: line " + std::to_string(line.number) + " of '" + arg + "' " +
+                  (tooLong ? "is longer than " + std::to_string(kMaxFileLine) + " bytes" : "holds a NUL byte") +
+                  ", not run");
+    });
+    std::vector<char> chunk(64 * 1024);
+    size_t count;
+    while ((count = std::fread(chunk.data(), 1, chunk.size(), file.get())) > 0)
+        lines.Feed(chunk.data(), count);
+    lines.Finish();
 }
 
 void CConsole::Time() {

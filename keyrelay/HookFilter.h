@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "keyRelay.h"
+#include "HookRecords.h"
 
 enum : uint32_t {
     HOOK_MSG_KEYDOWN = 0x100,  // WM_KEYDOWN

@@ -187,26 +187,19 @@ INT_PTR CMainDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 BOOL CMainDlg::OnInitDialog() {
-    // 1. Controls and the layout support.
     m_OutputPane.Attach(Item(IDC_OUTPUT));
     m_CommandBox.Attach(Item(IDC_COMMAND), m_Controller.CommandEdit());
     m_TreeView.Attach(Item(IDC_STATUS_TREE));
     m_Layout.Init(m_hWnd);
 
-    // 2. Settings; values that cannot be read keep their defaults.
+    // Values that cannot be read keep their defaults.
     LoadSettings(m_Context.Settings(), kApplicationKey, m_SettingsStore);
-
-    // 3. Decorations.
     Decorate();
-
-    // 4. Layout.
     SetAnchors();
-
-    // 5. Window placement, before the window is first shown.
+    // Before the window is first shown, so that it never appears where it does not stay.
     m_Context.PlacementText() = m_Context.Settings().WindowPlacement;
     m_Layout.RestorePlacement(m_Context.PlacementText());
 
-    // 6. Tray icon; without it nothing else starts.
     TrayIconParams tray;
     tray.parent = m_hWnd;
     tray.callbackMessage = WM_TRAY_NOTIFY;
@@ -214,27 +207,25 @@ BOOL CMainDlg::OnInitDialog() {
     tray.icon = m_hSmallIcon.Get();
     tray.id = IDR_TRAYMENU;
     tray.balloonSeconds = kBalloonSeconds;
+    // Without the tray icon nothing else starts; the window stays open, empty.
     if (!m_Tray.Create(tray))
         return TRUE;
     // Before the hook is set: an elevated copy hears a game that is not, and the taskbar.
     m_Platform.LetProcessesBelowIn(m_hWnd, m_Tray.Window());
 
-    // 7. Status tree images: loading and converting a dozen icons is the dearest step of start-up, and the tree
-    // stays empty until the first refresh ends, so the list is built once the window has been painted (a timer
-    // comes after the first paint; a refresh's end comes after this timer, it being due later).
+    // Loading and converting a dozen icons is the dearest step of start-up, and the tree stays empty until the first
+    // refresh ends, so the tree's image list is built once the window has been painted (a timer comes after the
+    // first paint; a refresh's end comes after this timer, it being due later).
     ::SetTimer(m_hWnd, TIMER_TREE_IMAGES, TREE_IMAGES_DELAY, nullptr);
 
-    // 8-11. Console, command tables, the banner with the modules, the timers with their first events.
     m_Controller.Start(this, &m_OutputPane, &m_CommandBox, &m_TreeView);
 
-    // 12. Shown minimised, then normal.
+    // Minimised first, then normal: whatever show state the restored placement applied (the window was closed
+    // maximised or minimised), it ends up restored at the saved normal rectangle, neither maximised nor minimised.
+    // The end-to-end tests' readiness waits for the normal state, since the minimised one comes first.
     ::ShowWindow(m_hWnd, SW_SHOWMINIMIZED);
     ::ShowWindow(m_hWnd, SW_SHOWNORMAL);
-
-    // 13. Keyboard focus into the command line.
     ::SetFocus(m_CommandBox.Get());
-
-    // 14. The start-up script.
     m_Controller.RunStartupScript();
     return FALSE;
 }

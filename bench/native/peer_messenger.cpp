@@ -1,4 +1,4 @@
-// Benchmarks of the messenger's core, without sanitizers, over a socket that hands out queued datagrams.
+// Benchmarks of the messenger's core, without sanitizers, over the fake LAN of the unit tests.
 // 1. One refresh answered by 250 copies: receive path, end of the refresh and the "KVL's online" section of the tree
 //    (into the in-memory tree the unit tests use), against the same refresh answered by no one but ourselves. Runs
 //    at 1,000 and 5,000 copies show the per-copy cost stays flat.
@@ -10,17 +10,22 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "base/AppContext.h"
 #include "peer/PeerModule.h"
+#include "tests/unit/FakeDesktop.h"
+#include "tests/unit/FakeLan.h"
+#include "tests/unit/FakeModuleHost.h"
 #include "tests/unit/FakeTreeView.h"
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using kvltest::Bytes;
+using kvltest::FakeDesktop;
+using kvltest::FakeLan;
+using kvltest::FakeModuleHost;
 using Clock = std::chrono::steady_clock;
 
 constexpr const char* LOCAL = "10.77.0.2";
@@ -28,85 +33,6 @@ constexpr const char* LOCAL = "10.77.0.2";
 struct Arrival {
     Bytes bytes;
     std::string from;
-};
-
-class QueueSocket : public CNotifySocket {
-public:
-    explicit QueueSocket(std::vector<Arrival>& queue) : m_Queue(queue) {}
-    bool SetOption(SocketOption, int) override { return true; }
-    bool Bind(const std::string&, uint16_t) override { return true; }
-    bool SendTo(const uint8_t* data, size_t size, const std::string&, uint16_t) override {
-        // Our own query comes back to us, as on a LAN.
-        if (size == sizeof(PeerQuery) && memcmp(data, PeerQuery, size) == 0)
-            m_Queue.push_back({Bytes(data, data + size), LOCAL});
-        else if (size == PEER_PRESENCE_SIZE)
-            m_Queue.push_back({Bytes(data, data + size), LOCAL});
-        return true;
-    }
-    int ReceiveFrom(uint8_t* buffer, size_t capacity, std::string& fromAddress, uint16_t& fromPort) override {
-        if (m_Next >= m_Queue.size())
-            return -1;
-        const Arrival& a = m_Queue[m_Next++];
-        if (a.bytes.size() > capacity)
-            return -1;
-        memcpy(buffer, a.bytes.data(), a.bytes.size());
-        fromAddress = a.from;
-        fromPort = PEER_PORT;
-        return static_cast<int>(a.bytes.size());
-    }
-    bool Pending() const { return m_Next < m_Queue.size(); }
-    void Reset() {
-        m_Queue.clear();
-        m_Next = 0;
-    }
-
-private:
-    std::vector<Arrival>& m_Queue;
-    size_t m_Next = 0;
-};
-
-class QueueFactory : public ISocketFactory {
-public:
-    std::unique_ptr<CNotifySocket> CreateUdpSocket() override {
-        auto s = std::make_unique<QueueSocket>(queue);
-        live = s.get();
-        return s;
-    }
-    std::string ResolveHost(const std::string&) override { return std::string(); }
-    std::vector<Network> Networks() override { return {}; }
-    std::vector<Arrival> queue;
-    QueueSocket* live = nullptr;
-};
-
-class NoWindows : public IWindowFinder {
-public:
-    uintptr_t FindTopLevel(const char*, const char*) const override { return 0; }
-    uintptr_t ForegroundWindow() const override { return 0; }
-};
-
-// The main window as the module sees it: a console that counts its lines, completion words kept.
-class Host : public IModuleHost, public IConsoleWriter {
-public:
-    size_t lines = 0, chars = 0;
-    std::vector<std::string> words;
-    IConsoleWriter& Console() override { return *this; }
-    int Write(const std::string& text) override { return static_cast<int>(chars += text.size()); }
-    void WriteLine(const std::string& text) override {
-        ++lines;
-        chars += text.size() + 2;
-    }
-    void WriteList(const std::vector<std::string>&) override {}
-    int Execute(const std::string&) override { return 0; }
-    bool AddKeyword(const std::string& word) override {
-        if (words.size() < 257)
-            words.push_back(word);
-        return true;
-    }
-    uintptr_t SetTimer(unsigned, unsigned) override { return 0; }
-    void KillTimer(unsigned) override {}
-    const std::vector<std::string>& Keywords() const override { return words; }
-    bool IsWindowOnScreen() const override { return true; }
-    void ShowTrayBalloon(const std::string&, const std::string&, BalloonIcon, unsigned) override {}
 };
 
 Bytes Presence(int i) {
@@ -131,13 +57,16 @@ struct RefreshFigure {
 
 // One refresh answered by `copies` others (each of them twice: the second is dropped), the tree section built.
 RefreshFigure Refresh(int copies) {
-    QueueFactory factory;
-    NoWindows windows;
+    FakeLan lan;
+    lan.record = false;
+    lan.localAddress = LOCAL;  // our own query comes back to us, as on a LAN
+    FakeDesktop windows;
     CAppContext context(LOCAL);
-    Host host;
-    CPeerModule module(host, factory, context, windows);
+    FakeModuleHost host;
+    CPeerModule module(host, lan, context, windows);
     if (module.Start() != 0)
         return {0, 0, 0};
+    lan.Pump();
     std::vector<Arrival> answers;
     for (int round = 0; round < 2; ++round)
         for (int i = 0; i < copies; ++i)
@@ -145,9 +74,10 @@ RefreshFigure Refresh(int copies) {
     FakeTreeView tree;
     const auto t0 = Clock::now();
     (void)module.BeginRefresh();
-    factory.queue.insert(factory.queue.end(), answers.begin(), answers.end());
-    while (factory.live->Pending())
-        factory.live->Notify();
+    lan.Pump();
+    for (const Arrival& a : answers)
+        lan.Queue(a.bytes, a.from, PEER_PORT);
+    lan.DeliverQueued();
     module.EndRefresh();
     module.BuildTreeSection(tree);
     const auto t1 = Clock::now();
@@ -172,11 +102,12 @@ struct FloodFigure {
 };
 
 FloodFigure Flood(int lines) {
-    QueueFactory factory;
-    NoWindows windows;
+    FakeLan lan;
+    lan.record = false;
+    FakeDesktop windows;
     CAppContext context(LOCAL);
-    Host host;
-    CPeerModule module(host, factory, context, windows);
+    FakeModuleHost host;
+    CPeerModule module(host, lan, context, windows);
     if (module.Start() != 0)
         return {0, 0, 0, 0};
     std::vector<Arrival> chat;
@@ -184,12 +115,16 @@ FloodFigure Flood(int lines) {
         const std::string text = "line " + std::to_string(i) + " of the flood, as fast as it goes";
         chat.push_back({BuildText(PEER_TEXT_ALL, text), "10.77.0.66"});
     }
-    factory.queue = chat;
+    kvltest::LanSocket* socket = lan.BoundAt(PEER_PORT, LOCAL);
+    for (const Arrival& a : chat)
+        socket->Queue(a.bytes, a.from, PEER_PORT);
+    host.record = false;
+    const size_t written = host.lines;
     double longest = 0;
     const auto t0 = Clock::now();
-    while (factory.live->Pending()) {
+    while (socket->Unread() > 0) {
         const auto a = Clock::now();
-        factory.live->Notify();
+        socket->Notify();
         longest = std::max(longest, std::chrono::duration<double, std::nano>(Clock::now() - a).count());
     }
     const auto t1 = Clock::now();
@@ -207,7 +142,7 @@ FloodFigure Flood(int lines) {
     }
     const auto b1 = Clock::now();
     return {std::chrono::duration<double, std::nano>(t1 - t0).count(),
-            std::chrono::duration<double, std::nano>(b1 - b0).count(), longest, host.lines};
+            std::chrono::duration<double, std::nano>(b1 - b0).count(), longest, host.lines - written};
 }
 
 }  // namespace

@@ -20,9 +20,9 @@ Environment: KVL_WIN_BIN (the cross-built programs), KVL_E2E_STATE (where the ba
 KVL_WIN_BIN by default), KVL_E2E_KEEP=1 (keep a run's folder: logs, prefixes, the programs' working folders; the
 next run sweeps it), KVL_E2E_SHOTS (a folder for the PNG screenshots some tests take; the run's folder by default).
 
-Each host's kvlctl server (win32/kvlctl.cpp; its requests and replies are the table kvlctl.protocol, which it is built
-from and which Protocol reads here) is its prefix's first Wine process: it starts the host's wineserver inside the
-host's namespace and keeps it warm for the programs started after it.
+Each host's kvlctl server (win32/kvlctl.cpp; its requests and replies are the table kvlctl.protocol, which
+kvlctl_protocol.py reads for its build and for the harness here) is its prefix's first Wine process: it starts the
+host's wineserver inside the host's namespace and keeps it warm for the programs started after it.
 """
 import atexit
 import fcntl
@@ -40,6 +40,8 @@ import tempfile
 import threading
 import time
 import zlib
+
+import kvlctl_protocol
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 REPO = os.path.dirname(os.path.dirname(HERE))
@@ -496,98 +498,13 @@ def shot_dir(harness):
 # ------------------------------------------------------------------------------------------------------ kvlctl
 
 
-class Request:
-    """One request of the driver's protocol table: its name, its arguments' names and the format of its reply."""
-
-    KINDS = {"int": int, "time": float, "ms": float, "hex": bytes.fromhex, "word": str}
-
-    def __init__(self, name, arguments, reply):
-        self.name, self.arguments, self.reply = name, arguments, reply
-        # Requests that reach a program's window name it by its main window's caption, first.
-        self.targets_window = arguments[:1] == ["CAPTION"]
-        self.lines = []  # (repeated, [(word, None) or (field name, kind)]) per line of the reply
-        if reply and reply != "bytes":
-            for line in reply.split(" | "):
-                repeated = line.startswith("*")
-                tokens = [tuple(t.split(":")) if ":" in t else (t, None) for t in line.lstrip("*").split(" ")]
-                self.lines.append((repeated, tokens))
-
-    def decode(self, out):
-        """A reply's fields: the bytes themselves for a "bytes" reply, a list of dicts for a repeated line, otherwise
-        one dict of the fields of every line the reply holds (a reply may end after any whole line)."""
-        if self.reply == "bytes":
-            return out
-        rows, fields, at = [], {}, 0
-        for text in out.decode("latin-1").split("\n")[:-1]:
-            if at == len(self.lines):
-                raise ValueError("kvlctl %s: more lines than the protocol table has: %r" % (self.name, out))
-            repeated, tokens = self.lines[at]
-            values = text.split(" ")
-            if len(values) != len(tokens):
-                raise ValueError("kvlctl %s: %r is no line %r" % (self.name, text, tokens))
-            row = {}
-            for value, (name, kind) in zip(values, tokens):
-                if kind is None and value != name:
-                    raise ValueError("kvlctl %s: %r where the protocol table has %r" % (self.name, value, name))
-                if kind is not None:
-                    row[name] = self.KINDS[kind](value)
-            if repeated:
-                rows.append(row)
-            else:
-                fields.update(row)
-                at += 1
-        return rows if self.lines and self.lines[0][0] else fields
-
-
-class Protocol:
-    """The driver's protocol table (kvlctl.protocol, next to this file): kvlctl.exe is built from it, and the harness
-    reads it here. exits: {name: code}; greeting: the server's first line; posted_input_ms: how long kvlctl waits for
-    posted input to be handled at most; requests: {name: Request}."""
-
-    def __init__(self, path):
-        entries = []
-        with open(path) as table:
-            for line in table:
-                line = line.rstrip("\n")
-                if line.startswith("#") or not line.strip():
-                    continue
-                if line[0] in " \t":
-                    entries[-1] += " " + line.strip()
-                else:
-                    entries.append(line)
-        self.exits, self.requests = {}, {}
-        for entry in entries:
-            kind, _, rest = entry.partition(" ")
-            if kind == "exit":
-                name, code = rest.split()
-                self.exits[name] = int(code)
-            elif kind == "greeting":
-                self.greeting = rest.encode()
-            elif kind == "posted-input-ms":
-                self.posted_input_ms = int(rest)
-            elif kind == "request":
-                head, _, reply = rest.partition("->")
-                name, *arguments = head.split()
-                self.requests[name] = Request(name, arguments, reply.strip())
-            else:
-                raise ValueError("%s: an entry of no known kind: %r" % (path, entry))
-
-    def request(self, name):
-        if name not in self.requests:
-            raise ValueError("kvlctl has no request %r (see kvlctl.protocol)" % name)
-        return self.requests[name]
-
-    def encode(self, args):
-        """A request line: each argument "=" and its bytes in hexadecimal."""
-        enc = [a if isinstance(a, bytes) else str(a).encode("latin-1") for a in args]
-        return b" ".join(b"=" + a.hex().encode() for a in enc) + b"\n"
-
-
-PROTOCOL = Protocol(os.path.join(HERE, "kvlctl.protocol"))
+# The driver's protocol table (kvlctl.protocol, next to this file), read by the one reader that kvlctl.exe is built
+# through as well.
+PROTOCOL = kvlctl_protocol.load(os.path.join(HERE, "kvlctl.protocol"))
 
 
 def reply_fields(request, out):
-    """The fields of a reply to that request (see Request.decode)."""
+    """The fields of a reply to that request (see kvlctl_protocol.Request.decode)."""
     return PROTOCOL.request(request).decode(out)
 
 
@@ -659,7 +576,7 @@ class KvlCtl:
         return out
 
     def ask(self, request, *args, timeout=None):
-        """The reply's fields (see Request.decode) of one request that has to succeed."""
+        """The reply's fields (see kvlctl_protocol.Request.decode) of one request that has to succeed."""
         return reply_fields(request, self(request, *args, timeout=timeout))
 
     def close(self):

@@ -9,43 +9,9 @@
 
 #include "console/CommandEdit.h"
 #include "console/CommandTables.h"
-#include "tests/unit/FakeMainWindow.h"
+#include "tests/unit/ControllerFixture.h"
 
 namespace {
-
-// A one-line text box: typing replaces the selection, Backspace deletes it (or the character before the caret).
-class FakeBox : public IEditBox {
-public:
-    std::string GetText() const override { return m_Text; }
-    void SetText(const std::string& text) override {
-        m_Text = text;
-        m_Start = m_End = static_cast<int>(text.size());
-        ++m_nSetText;
-    }
-    void SetSel(int start, int end) override {
-        m_LastSel = {start, end};
-        m_Start = start < 0 ? static_cast<int>(m_Text.size()) : start;
-        m_End = end < 0 ? static_cast<int>(m_Text.size()) : end;
-        ++m_nSetSel;
-    }
-    void Type(char c) {
-        m_Text.replace(static_cast<size_t>(m_Start), static_cast<size_t>(m_End - m_Start), 1, c);
-        m_Start = m_End = m_Start + 1;
-    }
-    void Backspace() {
-        if (m_Start == m_End && m_Start > 0)
-            --m_Start;
-        m_Text.erase(static_cast<size_t>(m_Start), static_cast<size_t>(m_End - m_Start));
-        m_End = m_Start;
-    }
-
-    std::string m_Text;
-    int m_Start = 0;
-    int m_End = 0;
-    std::pair<int, int> m_LastSel{-2, -2};
-    int m_nSetText = 0;
-    int m_nSetSel = 0;
-};
 
 class CommandEditTest : public ::testing::Test {
 protected:
@@ -67,12 +33,7 @@ protected:
             m_Edit.CompleteWord(static_cast<unsigned char>(c));
         }
     }
-    std::string Selected() const {
-        return m_Box.m_Text.substr(static_cast<size_t>(m_Box.m_Start),
-                                   static_cast<size_t>(m_Box.m_End - m_Box.m_Start));
-    }
-
-    FakeBox m_Box;
+    kvltest::FakeBox m_Box;
     CCommandEdit m_Edit;
 };
 
@@ -155,18 +116,18 @@ TEST_F(CommandEditTest, CompletesTheWordBeingTyped) {
         SCOPED_TRACE(c.keys);
         m_Box.SetText("");
         TypeKeys(c.keys);
-        EXPECT_EQ(m_Box.m_Text, c.text);
-        EXPECT_EQ(Selected(), c.selected);
-        EXPECT_EQ(m_Box.m_End, static_cast<int>(m_Box.m_Text.size())) << "caret not at the end";
+        EXPECT_EQ(m_Box.text, c.text);
+        EXPECT_EQ(m_Box.Selected(), c.selected);
+        EXPECT_EQ(m_Box.end, static_cast<int>(m_Box.text.size())) << "caret not at the end";
     }
 }
 
 TEST_F(CommandEditTest, CompletionSelectsFromTheOldEnd) {
     AddCommandKeywords();
-    m_Box.m_Text = "/con";
+    m_Box.text = "/con";
     m_Edit.CompleteWord('n');
-    EXPECT_EQ(m_Box.m_Text, "/configure");
-    EXPECT_EQ(m_Box.m_LastSel, (std::pair<int, int>{4, -1}));
+    EXPECT_EQ(m_Box.text, "/configure");
+    EXPECT_EQ(m_Box.lastSel, (std::pair<int, int>{4, -1}));
 
     // Nothing to do: the box is not touched at all.
     const struct {
@@ -175,11 +136,11 @@ TEST_F(CommandEditTest, CompletionSelectsFromTheOldEnd) {
     } untouched[] = {{"", 'x'}, {"/con", 8}, {"/configure", 'e'}, {"say ", ' '}, {"/zz", 'z'}};
     for (const auto& u : untouched) {
         SCOPED_TRACE(u.text);
-        m_Box.m_Text = u.text;
-        m_Box.m_nSetText = m_Box.m_nSetSel = 0;
+        m_Box.text = u.text;
+        m_Box.setTexts = m_Box.setSels = 0;
         m_Edit.CompleteWord(u.charCode);
-        EXPECT_EQ(m_Box.m_Text, u.text);
-        EXPECT_EQ(m_Box.m_nSetText + m_Box.m_nSetSel, 0);
+        EXPECT_EQ(m_Box.text, u.text);
+        EXPECT_EQ(m_Box.setTexts + m_Box.setSels, 0);
     }
 }
 
@@ -242,11 +203,11 @@ TEST_F(CommandEditTest, HistoryRecall) {
                 edit.HistoryPrev();
             else
                 edit.HistoryNext();
-            EXPECT_EQ(m_Box.m_Text, c.shown[i]) << "step " << i;
+            EXPECT_EQ(m_Box.text, c.shown[i]) << "step " << i;
             // Whatever happened, the whole text ends up selected.
-            EXPECT_EQ(m_Box.m_LastSel, (std::pair<int, int>{0, -1}));
-            EXPECT_EQ(m_Box.m_Start, 0);
-            EXPECT_EQ(m_Box.m_End, static_cast<int>(m_Box.m_Text.size()));
+            EXPECT_EQ(m_Box.lastSel, (std::pair<int, int>{0, -1}));
+            EXPECT_EQ(m_Box.start, 0);
+            EXPECT_EQ(m_Box.end, static_cast<int>(m_Box.text.size()));
         }
         EXPECT_EQ(edit.History(), c.history);  // recalling never changes the history
     }
@@ -257,14 +218,14 @@ TEST_F(CommandEditTest, RecalledLineIsReplacedByTyping) {
     m_Edit.AddHistory("/users");
     m_Edit.HistoryPrev();
     TypeKeys("/h");
-    EXPECT_EQ(m_Box.m_Text, "/help");
-    EXPECT_EQ(Selected(), "elp");
+    EXPECT_EQ(m_Box.text, "/help");
+    EXPECT_EQ(m_Box.Selected(), "elp");
 }
 
 TEST_F(CommandEditTest, ClearTextEmptiesTheBox) {
     m_Box.SetText("/echo something");
     m_Edit.ClearText();
-    EXPECT_EQ(m_Box.m_Text, "");
+    EXPECT_EQ(m_Box.text, "");
 }
 
 // ------------------------------------------------------------------------------------------------ keys

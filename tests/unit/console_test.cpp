@@ -17,7 +17,7 @@
 #include "console/Console.h"
 #include "gamemon/GameMonitorModule.h"
 #include "peer/PeerCommands.h"
-#include "tests/unit/FakeMainWindow.h"
+#include "tests/unit/ControllerFixture.h"
 
 namespace fs = std::filesystem;
 
@@ -608,64 +608,6 @@ TEST_F(ConsoleFileTest, ExecRefusesLinesWithNulBytes) {
     EXPECT_EQ(SplitLines(m_Out), (std::vector<std::string>{"Error: line 1 of 'nul.cfg' holds a NUL byte, not run", "c",
                                                            "Error: line 3 of 'nul.cfg' holds a NUL byte, not run",
                                                            "Error: line 4 of 'nul.cfg' holds a NUL byte, not run"}));
-}
-
-TEST_F(ConsoleFileTest, ExecRefusesOverlongLinesAndReadsOn) {
-    // "/echo", padding and "ok": a line of exactly n bytes that echoes ok when it is run.
-    auto line = [](size_t n) { return "/echo" + std::string(n - 7, ' ') + "ok"; };
-    const std::string tooLong = "Error: line 2 of 'long.cfg' is longer than 4096 bytes, not run";
-    const struct {
-        const char* what;
-        std::string second;
-        bool runs;
-    } cases[] = {
-        {"4096 bytes, LF", line(4096) + "\n", true},
-        {"4096 bytes, CR LF", line(4096) + "\r\n", true},
-        {"4096 bytes, last line", line(4096), true},
-        {"4096 bytes, CR, last line", line(4096) + "\r", true},
-        {"4097 bytes, LF", line(4097) + "\n", false},
-        {"4097 bytes, CR LF", line(4097) + "\r\n", false},
-        {"4095 bytes and two CRs", line(4095) + "\r\r\n", true},
-        {"4096 bytes and two CRs", line(4096) + "\r\r\n", false},
-        {"4097 bytes, last line", line(4097), false},
-        {"100000 bytes", line(100000) + "\n", false},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        // A second line that ends in LF is followed by a third; otherwise it is the file's last line.
-        const bool last = c.second.back() != '\n';
-        WriteBytes("long.cfg", "/echo first\n" + c.second + (last ? "" : "/echo third\n"));
-        EXPECT_EQ(Run("/exec long.cfg"), 0);
-        std::vector<std::string> expected{"first", c.runs ? "ok" : tooLong};
-        if (!last)
-            expected.push_back("third");
-        EXPECT_EQ(SplitLines(m_Out), expected);
-    }
-}
-
-TEST_F(ConsoleFileTest, ExecLineEndsAcrossReadBoundaries) {
-    // Lines of every length from 1 to 300 bytes, so that line ends fall on every position of the reads, and
-    // one 4096-byte line whose CR is the last byte of the first 64 KiB with its LF after it.
-    std::string bytes;
-    std::vector<std::string> expected;
-    int n = 0;
-    while (bytes.size() < 65536 - 5000) {
-        const std::string word = std::to_string(n++);
-        const size_t pad = static_cast<size_t>(n % 300);
-        bytes += "/echo" + std::string(pad + 1, ' ') + word + (n % 2 ? "\r\n" : "\n");
-        expected.push_back(word);
-    }
-    // A filler line ("/echo", blanks, "f", LF) sized so that the 4096-byte line after it ends at byte 65535.
-    bytes += "/echo" + std::string(65535 - bytes.size() - 4096 - 7, ' ') + "f\n";
-    expected.push_back("f");
-    bytes += "/echo" + std::string(4096 - 7, ' ') + "ok";
-    ASSERT_EQ(bytes.size(), 65535u);
-    bytes += "\r\n/echo end";
-    expected.push_back("ok");
-    expected.push_back("end");
-    WriteBytes("bounds.cfg", bytes);
-    EXPECT_EQ(Run("/exec bounds.cfg"), 0);
-    EXPECT_EQ(SplitLines(m_Out), expected);
 }
 
 TEST_F(ConsoleFileTest, ExecStreamsAGiganticFile) {

@@ -11,36 +11,12 @@
 #include "tests/unit/FakeDesktop.h"
 #include "tests/unit/FakeElevation.h"
 #include "tests/unit/FakeKeyboard.h"
+#include "tests/unit/FakeModuleHost.h"
 #include "tests/unit/FakeOverlay.h"
 
 using namespace kvltest;
 
 namespace {
-
-class RecordingConsole : public IConsoleWriter {
-public:
-    int Write(const std::string& text) override {
-        lines.push_back(text);
-        return 0;
-    }
-    void WriteLine(const std::string& text) override { lines.push_back(text + "\r\n"); }
-    void WriteList(const std::vector<std::string>&) override {}
-    std::vector<std::string> lines;
-};
-
-class FakeHost : public IModuleHost {
-public:
-    IConsoleWriter& Console() override { return console; }
-    int Execute(const std::string&) override { return 0; }
-    bool AddKeyword(const std::string&) override { return true; }
-    const std::vector<std::string>& Keywords() const override { return keywords; }
-    uintptr_t SetTimer(unsigned id, unsigned) override { return id; }
-    void KillTimer(unsigned) override {}
-    bool IsWindowOnScreen() const override { return true; }
-    void ShowTrayBalloon(const std::string&, const std::string&, BalloonIcon, unsigned) override {}
-    RecordingConsole console;
-    std::vector<std::string> keywords;
-};
 
 const std::string kClosing = "-11 -12 -10";
 
@@ -48,12 +24,9 @@ class GameAssistantTest : public ::testing::Test {
 protected:
     // Runs a command; what it wrote to the console.
     std::string Run(uint32_t id, const std::string& argument) {
-        host.console.lines.clear();
+        host.out.clear();
         assistant.OnCommand(id, argument);
-        std::string out;
-        for (const std::string& line : host.console.lines)
-            out += line;
-        return out;
+        return host.out;
     }
     // The keys the worker has sent once count of them arrived (or two seconds passed).
     std::string Keys(size_t count) {
@@ -61,7 +34,7 @@ protected:
         return Describe(relay.Keys());
     }
 
-    FakeHost host;
+    FakeModuleHost host;
     FakeDesktop desktop{0x100, 0x100};
     FakeKeystrokePlatform platform;
     FakeKeyRelay relay;

@@ -15,6 +15,7 @@
 #include "tests/unit/FakeDesktop.h"
 #include "tests/unit/FakeElevation.h"
 #include "tests/unit/FakeKeyboard.h"
+#include "tests/unit/FakeModuleHost.h"
 #include "tests/unit/FakeOverlay.h"
 
 using namespace kvltest;
@@ -23,53 +24,11 @@ namespace {
 
 constexpr uintptr_t kGame = 0x100;
 
-class ConsoleHost : public IModuleHost {
-public:
-    class Writer : public IConsoleWriter {
-    public:
-        // Each write is a turn of the message loop of its own: the text is taken in when it ends.
-        int Write(const std::string& text) override {
-            out += text;
-            all.Append(text);
-            if (sink)
-                sink->AddOverlayText(text, all);
-            if (idle)
-                idle();
-            return 0;
-        }
-        void WriteLine(const std::string& text) override { Write(text + "\r\n"); }
-        void WriteList(const std::vector<std::string>&) override {}
-        std::string out;
-        CConsoleText all;
-        IOverlaySink* sink = nullptr;
-        std::function<void()> idle;
-    };
-    IConsoleWriter& Console() override { return writer; }
-    int Execute(const std::string& line) override {
-        executed.push_back(line);
-        return 0;
-    }
-    bool AddKeyword(const std::string&) override { return true; }
-    const std::vector<std::string>& Keywords() const override { return keywords; }
-    uintptr_t SetTimer(unsigned id, unsigned ms) override {
-        timers[id] = ms;
-        return id;
-    }
-    void KillTimer(unsigned id) override { timers.erase(id); }
-    bool IsWindowOnScreen() const override { return true; }
-    void ShowTrayBalloon(const std::string&, const std::string&, BalloonIcon, unsigned) override {}
-
-    Writer writer;
-    std::vector<std::string> executed;
-    std::vector<std::string> keywords;
-    std::map<unsigned, unsigned> timers;
-};
-
 class InGameTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        host.writer.sink = assistant.OverlaySink();
-        host.writer.idle = [this] { Idle(); };
+        host.sink = assistant.OverlaySink();
+        host.idle = [this] { Idle(); };
         ASSERT_EQ(assistant.Start(), 0);
     }
     void TearDown() override { assistant.Shutdown(); }
@@ -84,9 +43,9 @@ protected:
             Report(HOOK_CHAR, static_cast<unsigned char>(c));
     }
     std::string Command(uint32_t id, const std::string& argument) {
-        host.writer.out.clear();
+        host.out.clear();
         assistant.OnCommand(id, argument);
-        return host.writer.out;
+        return host.out;
     }
     const CGameConsole& Con() const { return assistant.GameConsole(); }
     // The in-game console's lines, newest first.
@@ -107,7 +66,7 @@ protected:
         return overlay.canvas.calls;
     }
 
-    ConsoleHost host;
+    FakeModuleHost host;
     FakeDesktop desktop{kGame, kGame};
     FakeKeystrokePlatform keystrokes;
     FakeKeyRelay relay;
@@ -335,11 +294,11 @@ TEST_F(InGameTest, TabCompletesFromTheKeywords) {
 TEST_F(InGameTest, ScrollingKeepsTheViewWithinTheLines) {
     Report(HOOK_CONSOLE_KEY);
     for (int i = 0; i < 11; ++i)
-        host.writer.WriteLine("line " + std::to_string(i));
+        host.WriteLine("line " + std::to_string(i));
     Report(HOOK_KEY_DOWN, 0x21);
     EXPECT_EQ(overlay.beeps, ".") << "with fewer than 12 lines PAGEUP does not move";
-    host.writer.WriteLine("line 11");
-    host.writer.WriteLine("line 12");
+    host.WriteLine("line 11");
+    host.WriteLine("line 12");
     const int before = overlay.invalidations;
     Report(HOOK_KEY_DOWN, 0x21);
     EXPECT_EQ(Con().ScrollPosition(), 2);
@@ -352,22 +311,22 @@ TEST_F(InGameTest, ScrollingKeepsTheViewWithinTheLines) {
 
 TEST_F(InGameTest, OverlayTextSplitsIntoLinesAndShowsNothingWithoutTheGameInFront) {
     desktop.foreground = 0x200;  // the game is behind: nothing shows
-    host.writer.Write("Starting");
+    host.Write("Starting");
     EXPECT_TRUE(Lines().empty()) << "a part without its line end waits";
-    host.writer.Write("... [OK]\r\nsecond\r\nthi");
-    host.writer.WriteLine("rd");
+    host.Write("... [OK]\r\nsecond\r\nthi");
+    host.WriteLine("rd");
     EXPECT_EQ(Lines(), std::vector<std::string>({"third", "second", "Starting... [OK]"}));
     EXPECT_EQ(Con().Recent(), -1);
     EXPECT_FALSE(assistant.IsDrawing());
     desktop.game = desktop.foreground = 0;  // no game and nothing in front: nothing to draw on either
-    host.writer.WriteLine("no game");
+    host.WriteLine("no game");
     EXPECT_FALSE(assistant.IsDrawing());
     EXPECT_EQ(overlay.invalidations, 0);
 }
 
 TEST_F(InGameTest, RecentLinesWhileClosed) {
     for (int i = 0; i < 12; ++i)
-        host.writer.WriteLine("chat " + std::to_string(i));
+        host.WriteLine("chat " + std::to_string(i));
     EXPECT_EQ(Con().Recent(), 10) << "the newest eleven are shown";
     EXPECT_EQ(host.timers[TIMER_CONSOLE_HIDE], 5000u);
     EXPECT_TRUE(assistant.IsDrawing());
@@ -390,19 +349,19 @@ TEST_F(InGameTest, OneWriteOfManyLinesAsksForTheGameWindowOnce) {
     for (int i = 0; i < 5000; ++i)
         listing += " game " + std::to_string(i) + "\r\n";
     const int before = desktop.finds;
-    host.writer.Write(listing + "half");
+    host.Write(listing + "half");
     EXPECT_EQ(desktop.finds - before, 1);
     EXPECT_EQ(Con().Recent(), 10);
     EXPECT_EQ(Con().Line(0), " game 4999");
-    host.writer.WriteLine(" line");
+    host.WriteLine(" line");
     EXPECT_EQ(Con().Line(0), "half line") << "the unfinished part waits for its line end";
 }
 
 TEST_F(InGameTest, LinesWrittenInOneTurnAreTakenInTogether) {
-    host.writer.idle = nullptr;
+    host.idle = nullptr;
     const int before = desktop.finds;
     for (int i = 0; i < 3; ++i)
-        host.writer.WriteLine("chat " + std::to_string(i));
+        host.WriteLine("chat " + std::to_string(i));
     EXPECT_TRUE(Lines().empty()) << "not before the thread is idle";
     EXPECT_EQ(host.timers[TIMER_CONSOLE_TEXT], 0u);
     Idle();
@@ -413,10 +372,10 @@ TEST_F(InGameTest, LinesWrittenInOneTurnAreTakenInTogether) {
 }
 
 TEST_F(InGameTest, OutputOfALineRunFromTheOpenConsoleNeverShowsAsRecentLines) {
-    host.writer.idle = nullptr;  // what is written is taken in when the thread is next idle
+    host.idle = nullptr;  // what is written is taken in when the thread is next idle
     Report(HOOK_CONSOLE_KEY);
     Type("/users\r");
-    host.writer.WriteLine("Current users: ");  // the line's output
+    host.WriteLine("Current users: ");  // the line's output
     Report(HOOK_CONSOLE_KEY);                  // closed in the same turn
     Idle();
     EXPECT_EQ(Con().Line(0), "Current users: ");
@@ -426,7 +385,7 @@ TEST_F(InGameTest, OutputOfALineRunFromTheOpenConsoleNeverShowsAsRecentLines) {
 }
 
 TEST_F(InGameTest, OpeningOverRecentLinesKeepsDrawing) {
-    host.writer.WriteLine("hello");
+    host.WriteLine("hello");
     ASSERT_TRUE(assistant.IsDrawing());
     Report(HOOK_CONSOLE_KEY);
     EXPECT_TRUE(assistant.IsDrawing());
@@ -450,7 +409,7 @@ TEST_F(InGameTest, GameWindowGoneClosesTheConsole) {
 
 TEST_F(InGameTest, PaintOfTheOpenConsole) {
     for (int i = 0; i < 14; ++i)
-        host.writer.WriteLine("l" + std::to_string(i));
+        host.WriteLine("l" + std::to_string(i));
     Report(HOOK_CONSOLE_KEY);
     Type("abc");
     Report(HOOK_KEY_DOWN, 0x25);
@@ -481,7 +440,7 @@ TEST_F(InGameTest, ShutdownLeavesTheLibraryAsAFreshStartExpectsIt) {
 }
 
 TEST(GameAssistantStart, FontsComeBeforeTheHook) {
-    ConsoleHost host;
+    FakeModuleHost host;
     FakeDesktop desktop{kGame, kGame};
     FakeKeystrokePlatform keystrokes;
     FakeKeyRelay relay;

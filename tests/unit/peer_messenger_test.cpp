@@ -8,7 +8,7 @@
 
 #include "base/TreeImages.h"
 #include "peer/PeerModule.h"
-#include "tests/unit/FakeMainWindow.h"
+#include "tests/unit/ControllerFixture.h"
 #include "tests/unit/PeerDatagramBuilder.h"
 
 using namespace kvltest;
@@ -57,9 +57,9 @@ protected:
 };
 
 TEST_F(CommunicatorTest, StartBindsTheOwnAddressOnPort6666WithBroadcast) {
-    EXPECT_EQ(lan.boundTo, "10.77.0.2:6666");
-    EXPECT_EQ(lan.options, std::vector<std::string>{"broadcast 1"});
-    EXPECT_EQ(lan.bound.count(PEER_PORT), 1u);
+    EXPECT_NE(lan.BoundAt(PEER_PORT, "10.77.0.2"), nullptr);
+    EXPECT_EQ(lan.log, (std::vector<std::string>{"create", "bind 10.77.0.2:6666", "broadcast 1"}));
+    EXPECT_EQ(lan.BoundCount(PEER_PORT), 1u);
 }
 
 TEST(Communicator, AFailedStartReceivesNothing) {
@@ -70,7 +70,7 @@ TEST(Communicator, AFailedStartReceivesNothing) {
         (fault == 0 ? lan.failCreate : lan.failBind) = true;
         CCommunicator communicator(lan, LOCAL, settings, windows);
         EXPECT_EQ(communicator.Start(), -1) << fault;
-        EXPECT_TRUE(lan.bound.empty()) << fault;
+        EXPECT_EQ(lan.BoundCount(PEER_PORT), 0u) << fault;
         EXPECT_EQ(communicator.BeginRefresh(), -1) << "no socket, no query";
         communicator.SendText("", "hi");
         EXPECT_TRUE(lan.sent.empty());
@@ -208,7 +208,7 @@ protected:
 };
 
 TEST_F(TwoNetworksTest, EachNetworkIsQueriedOnceAndWeAreListedOnce) {
-    EXPECT_EQ(lan.bound.count(PEER_PORT), 2u);
+    EXPECT_EQ(lan.BoundCount(PEER_PORT), 2u);
     ASSERT_EQ(communicator.BeginRefresh(), 0);
     EXPECT_EQ(Sends(), (std::vector<std::string>{"10.77.0.2>10.77.255.255", "10.78.0.2>10.78.255.255"}));
     // Our query comes back on both networks and is answered on each; we are listed by the first answer.

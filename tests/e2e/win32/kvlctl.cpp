@@ -1,8 +1,9 @@
 // kvlctl: the end-to-end tests' driver. Inside the Wine prefix of a program under test it looks at and drives that
 // program's windows from outside. What it is asked and what it answers (the requests, their arguments, the reply
-// formats, the exit codes) is the table tests/e2e/kvlctl.protocol, which the harness reads too: this program is built
-// from it (kvlctl_protocol.h) and writes every reply through that table's format. Every request that reaches a
-// program names the program's main window by its caption, so that two programs on one host are never mixed up.
+// formats, the exit codes) is the table tests/e2e/kvlctl.protocol; its one reader, kvlctl_protocol.py, serves the
+// harness and writes this program's header (kvlctl_protocol.h) at build time, every reply format already taken
+// apart, and every reply is written through that format. Every request that reaches a program names the program's
+// main window by its caption, so that two programs on one host are never mixed up.
 #include "base/win32/WinHandle.h"
 
 #include <psapi.h>
@@ -88,52 +89,33 @@ std::vector<std::string> Split(const std::string& s, const std::string& separato
 
 // ---- replies
 
-// The reply to one request, in the format the protocol table gives for it: the table's words are written here, the
-// request's code hands over the fields in the table's order and of the table's kinds. Anything else is a fault of
-// this program, and the request then fails saying so instead of answering something the harness would misread.
+// The reply to one request, in the format the protocol table gives for it (taken apart when kvlctl was built): the
+// table's words are written here, the request's code hands over the fields in the table's order and of the table's
+// kinds. Anything else is a fault of this program, and the request then fails saying so instead of answering
+// something the harness would misread.
 class Reply {
 public:
-    explicit Reply(const std::string& format) {
-        if (format == "bytes") {
-            m_bBytes = true;
-            return;
-        }
-        for (const std::string& text : Split(format, " | ")) {
-            Line line;
-            line.repeated = !text.empty() && text[0] == '*';
-            for (const std::string& word : Split(text.substr(line.repeated ? 1 : 0), " ")) {
-                const size_t colon = word.find(':');
-                line.tokens.push_back(colon == std::string::npos
-                                          ? Token{word, ""}
-                                          : Token{word.substr(0, colon), word.substr(colon + 1)});
-            }
-            m_Lines.push_back(line);
-            if (line.repeated && !FieldsLeft())
-                Fail("a repeated line without fields");  // it would never end
-            ++m_Line;
-        }
-        m_Line = 0;
-    }
+    explicit Reply(const RequestFormat& format) : m_Format(format) {}
 
-    Reply& Int(long long value) { return Field("int", std::to_string(value)); }
-    Reply& Time(double unixSeconds) { return Field("time", Format("%.6f", unixSeconds)); }
-    Reply& Ms(double ms) { return Field("ms", Format("%.3f", ms)); }
-    Reply& Hex(const std::string& bytes) { return Field("hex", ToHex(bytes)); }
+    Reply& Int(long long value) { return Field(FIELD_INT, std::to_string(value)); }
+    Reply& Time(double unixSeconds) { return Field(FIELD_TIME, Format("%.6f", unixSeconds)); }
+    Reply& Ms(double ms) { return Field(FIELD_MS, Format("%.3f", ms)); }
+    Reply& Hex(const std::string& bytes) { return Field(FIELD_HEX, ToHex(bytes)); }
     Reply& Word(const std::string& text) {
         if (text.empty() || text.find_first_of(" \n") != std::string::npos)
             Fail("a word that is empty or holds a blank");
-        return Field("word", text);
+        return Field(FIELD_WORD, text);
     }
     void Bytes(const std::string& bytes) {
-        if (!m_bBytes)
-            Fail("bytes where the format has lines");
+        if (m_Format.shape != REPLY_BYTES)
+            Fail("bytes where the format has none");
         m_Text += bytes;
     }
 
     // The reply's bytes; false, with what went wrong instead, when the fields did not follow the format. The lines of
     // words alone that come next are written; a reply may end after any whole line, but not inside one.
     bool Finish(std::string& text) {
-        while (m_Fault.empty() && m_Line < m_Lines.size()) {
+        while (m_Fault.empty() && m_Line < m_Format.lineCount) {
             if (FieldsLeft()) {
                 if (m_Token > 0)
                     Fail("the reply ends inside a line");
@@ -146,23 +128,15 @@ public:
     }
 
 private:
-    struct Token {
-        std::string text;
-        std::string kind;  // empty: a word that stands for itself
-    };
-    struct Line {
-        std::vector<Token> tokens;
-        bool repeated = false;
-    };
-
     void Fail(const std::string& what) {
         if (m_Fault.empty())
             m_Fault = what;
     }
+    const ReplyLine& Line() const { return m_Format.lines[m_Line]; }
     bool FieldsLeft() const {
-        const Line& line = m_Lines[m_Line];
-        return std::any_of(line.tokens.begin() + m_Token, line.tokens.end(),
-                           [](const Token& t) { return !t.kind.empty(); });
+        const ReplyLine& line = Line();
+        return std::any_of(line.tokens + m_Token, line.tokens + line.tokenCount,
+                           [](const Token& t) { return t.kind != FIELD_NONE; });
     }
     void Put(const std::string& text) {
         if (m_Token > 0)
@@ -172,31 +146,32 @@ private:
     }
     // Writes the rest of the current line, words alone, and goes on to the next line (a repeated line comes again).
     void EndLine() {
-        const Line& line = m_Lines[m_Line];
-        while (m_Token < line.tokens.size())
+        const ReplyLine& line = Line();
+        while (m_Token < line.tokenCount)
             Put(line.tokens[m_Token].text);
         m_Text += '\n';
         m_Token = 0;
         if (!line.repeated)
             ++m_Line;
     }
-    Reply& Field(const char* kind, const std::string& text) {
-        if (m_bBytes)
-            Fail(std::string("a field (") + kind + ") where the format is bytes");
+    Reply& Field(FieldKind kind, const std::string& text) {
+        if (m_Format.shape != REPLY_LINES)
+            Fail(std::string("a field (") + kFieldKindNames[kind] + ") where the format has no lines");
         if (!m_Fault.empty())
             return *this;
-        while (m_Line < m_Lines.size() && !FieldsLeft())
+        while (m_Line < m_Format.lineCount && !FieldsLeft())
             EndLine();
-        if (m_Line == m_Lines.size()) {
-            Fail(std::string("one field (") + kind + ") more than the format has");
+        if (m_Line == m_Format.lineCount) {
+            Fail(std::string("one field (") + kFieldKindNames[kind] + ") more than the format has");
             return *this;
         }
-        const Line& line = m_Lines[m_Line];
-        while (line.tokens[m_Token].kind.empty())
+        const ReplyLine& line = Line();
+        while (line.tokens[m_Token].kind == FIELD_NONE)
             Put(line.tokens[m_Token].text);
         const Token& token = line.tokens[m_Token];
         if (token.kind != kind) {
-            Fail(std::string("a field of kind ") + kind + " where the format has " + token.text + ":" + token.kind);
+            Fail(std::string("a field of kind ") + kFieldKindNames[kind] + " where the format has " + token.text + ":" +
+                 kFieldKindNames[token.kind]);
             return *this;
         }
         Put(text);
@@ -205,10 +180,9 @@ private:
         return *this;
     }
 
-    std::vector<Line> m_Lines;
-    bool m_bBytes = false;
-    size_t m_Line = 0;
-    size_t m_Token = 0;
+    const RequestFormat& m_Format;
+    int m_Line = 0;
+    int m_Token = 0;
     std::string m_Text;
     std::string m_Fault;
 };
@@ -1357,29 +1331,17 @@ int FindRequest(const std::string& name) {
     return -1;
 }
 
-// Whether the number of arguments fits the table's list: each word once, [WORD] perhaps, WORD... once or more.
-bool ArgumentsFit(const char* arguments, size_t given) {
-    size_t least = 0, most = 0;
-    bool open = false;
-    for (const std::string& word : Split(arguments, " ")) {
-        if (word[0] == '[') {
-            ++most;
-        } else {
-            ++least;
-            ++most;
-            open = open || (word.size() > 3 && word.compare(word.size() - 3, 3, "...") == 0);
-        }
-    }
-    return given >= least && (open || given <= most);
-}
-
 // Answers a request (a[0] its name); the exit code, and in out the reply (nothing when the request failed).
 int Answer(const Args& a, std::string& out) {
     out.clear();
     const int found = a.empty() ? -1 : FindRequest(a[0]);
-    if (found < 0 || !kRoutes[found].handler || !ArgumentsFit(kRequests[found].arguments, a.size() - 1))
+    if (found < 0 || !kRoutes[found].handler)
         return EXIT_USAGE;
-    Reply reply(kRequests[found].reply);
+    const RequestFormat& format = kRequests[found];
+    const int given = static_cast<int>(a.size()) - 1;
+    if (given < format.leastArguments || (format.mostArguments >= 0 && given > format.mostArguments))
+        return EXIT_USAGE;
+    Reply reply(format);
     const int rc = kRoutes[found].handler(a, reply);
     std::string text;
     if (!reply.Finish(text)) {
