@@ -482,7 +482,69 @@ void CLogViewWindow::SetSel(WPARAM start, LPARAM end) {
 
 // ------------------------------------------------------------------------------------------------ messages
 
+void CLogViewWindow::OnKeyDown(int virtualKey) {
+    switch (m_View.OnKey(virtualKey, Pressed(VK_CONTROL))) {
+    case LogKeyResult::Scrolled:
+        Scrolled();
+        break;
+    case LogKeyResult::SelectedAll:
+        Repaint();
+        break;
+    case LogKeyResult::Copy:
+        CopySelection();
+        break;
+    case LogKeyResult::Ignored:
+        break;
+    }
+}
+
+void CLogViewWindow::OnTimer(UINT_PTR id) {
+    if (id == kWrapTimer) {
+        if (!m_View.WrapSome(kWrapPieceBytes))
+            ::KillTimer(m_hWnd, kWrapTimer);
+        UpdateScrollBar();
+    } else if (id == kDragTimer) {
+        OnDragTimer();
+    }
+}
+
+// The messages that tools send an edit box to read it: answered as a read-only edit box answers them.
+bool CLogViewWindow::HandleEditMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    switch (message) {
+    case WM_COPY:
+        CopySelection();
+        result = 0;
+        return true;
+    case WM_GETTEXT:
+        result = GetText(wParam, reinterpret_cast<char*>(lParam));
+        return true;
+    case WM_GETTEXTLENGTH:
+        result = static_cast<LRESULT>(m_View.Length());
+        return true;
+    case WM_SETTEXT:
+        result = FALSE;  // the pane shows the console's log and nothing else
+        return true;
+    case EM_GETSEL:
+        result = GetSel(reinterpret_cast<DWORD*>(wParam), reinterpret_cast<DWORD*>(lParam));
+        return true;
+    case EM_SETSEL:
+        SetSel(wParam, lParam);
+        result = 0;
+        return true;
+    case EM_GETFIRSTVISIBLELINE:
+        result = static_cast<LRESULT>(std::min<uint64_t>(m_View.Scroll().top, INT_MAX));
+        return true;
+    case EM_GETLINECOUNT:
+        result = static_cast<LRESULT>(std::min<uint64_t>(m_View.RowCount(), INT_MAX));
+        return true;
+    default:
+        return false;
+    }
+}
+
 LRESULT CLogViewWindow::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (LRESULT result = 0; HandleEditMessage(message, wParam, lParam, result))
+        return result;
     switch (message) {
     case WM_PAINT:
         OnPaint();
@@ -505,13 +567,7 @@ LRESULT CLogViewWindow::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LP
     case WM_GETFONT:
         return reinterpret_cast<LRESULT>(m_hFont);
     case WM_TIMER:
-        if (wParam == kWrapTimer) {
-            if (!m_View.WrapSome(kWrapPieceBytes))
-                ::KillTimer(hwnd, kWrapTimer);
-            UpdateScrollBar();
-        } else if (wParam == kDragTimer) {
-            OnDragTimer();
-        }
+        OnTimer(wParam);
         return 0;
     case WM_VSCROLL:
         OnVScroll(LOWORD(wParam));
@@ -541,38 +597,8 @@ LRESULT CLogViewWindow::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LP
         // Every key comes here (Enter does not press the dialog's default button), as in a multi-line edit box.
         return DLGC_WANTALLKEYS | DLGC_WANTARROWS | DLGC_WANTCHARS;
     case WM_KEYDOWN:
-        switch (m_View.OnKey(static_cast<int>(wParam), Pressed(VK_CONTROL))) {
-        case LogKeyResult::Scrolled:
-            Scrolled();
-            break;
-        case LogKeyResult::SelectedAll:
-            Repaint();
-            break;
-        case LogKeyResult::Copy:
-            CopySelection();
-            break;
-        case LogKeyResult::Ignored:
-            break;
-        }
+        OnKeyDown(static_cast<int>(wParam));
         return 0;
-    case WM_COPY:
-        CopySelection();
-        return 0;
-    case WM_GETTEXT:
-        return GetText(wParam, reinterpret_cast<char*>(lParam));
-    case WM_GETTEXTLENGTH:
-        return static_cast<LRESULT>(m_View.Length());
-    case WM_SETTEXT:
-        return FALSE;  // the pane shows the console's log and nothing else
-    case EM_GETSEL:
-        return GetSel(reinterpret_cast<DWORD*>(wParam), reinterpret_cast<DWORD*>(lParam));
-    case EM_SETSEL:
-        SetSel(wParam, lParam);
-        return 0;
-    case EM_GETFIRSTVISIBLELINE:
-        return static_cast<LRESULT>(std::min<uint64_t>(m_View.Scroll().top, INT_MAX));
-    case EM_GETLINECOUNT:
-        return static_cast<LRESULT>(std::min<uint64_t>(m_View.RowCount(), INT_MAX));
     case WM_NCDESTROY:
         CloseTheme();
         m_hWnd = nullptr;

@@ -56,6 +56,9 @@ private:
     void OnWheel(int delta);
     void OnMouse(UINT message, int x, int y, bool shift);
     void OnDragTimer();
+    void OnTimer(UINT_PTR id);
+    void OnKeyDown(int virtualKey);
+    bool HandleEditMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
     void OnContextMenu(int x, int y);
     void Scrolled();
     void UpdateScrollBar();
