@@ -118,22 +118,17 @@ void CLogView::Appended() {
             m_LastRowStarts.pop_back();
         const size_t from = m_LastRowStarts.back();
         m_LastRowStarts.pop_back();
-        uint32_t rows = 0;
-        Wrap(LineEnd(last), from, &m_LastRowStarts, rows);
-        const auto total = static_cast<uint32_t>(m_LastRowStarts.size());
-        m_Index.Add(last, static_cast<int64_t>(total) - m_Rows[last]);
-        m_Rows[last] = total;
+        Wrap(LineEnd(last), from, &m_LastRowStarts);
+        Learn(last, static_cast<uint32_t>(m_LastRowStarts.size()));
     }
     const size_t lines = m_pText->LineCount() - m_nFirstLine;
     for (size_t line = Lines(); line < lines; ++line) {
         const bool last = line + 1 == lines;
         m_LastRowStarts.clear();
-        uint32_t rows = 0;
         // m_Rows grows first: LineBegin and LineEnd ask how many lines there are.
         m_Rows.push_back(0);
-        Wrap(LineEnd(line), LineBegin(line), last ? &m_LastRowStarts : nullptr, rows);
-        m_Rows.back() = rows;
-        m_Index.Append(rows);
+        m_Rows.back() = Wrap(LineEnd(line), LineBegin(line), last ? &m_LastRowStarts : nullptr);
+        m_Index.Append(m_Rows.back());
     }
 }
 
@@ -179,8 +174,8 @@ bool CLogView::IsBlank(size_t at) const {
 // Rows break after the last blank that fits, as an edit control breaks them; a word wider than the row is broken
 // at the last character that fits (a row holds at least one character, and never half of a double-byte one).
 // Blanks at the end of a row may reach beyond its edge.
-void CLogView::Wrap(size_t end, size_t from, std::vector<size_t>* starts, uint32_t& rows) {
-    rows = 0;
+uint32_t CLogView::Wrap(size_t end, size_t from, std::vector<size_t>* starts) {
+    uint32_t rows = 0;
     size_t pos = from;
     for (;;) {
         if (starts)
@@ -204,7 +199,7 @@ void CLogView::Wrap(size_t end, size_t from, std::vector<size_t>* starts, uint32
             at += length;
         }
         if (at >= end)
-            return;
+            return rows;
         pos = afterBlank > pos ? afterBlank : at;
     }
 }
@@ -225,22 +220,24 @@ void CLogView::ResetWrapping() {
         estimates[line] = Estimate(line);
     m_Rows.assign(n, 0);
     m_LastRowStarts.clear();
-    uint32_t rows = 0;
-    Wrap(LineEnd(n - 1), LineBegin(n - 1), &m_LastRowStarts, rows);
-    m_Rows[n - 1] = estimates[n - 1] = rows;
+    m_Rows[n - 1] = estimates[n - 1] = Wrap(LineEnd(n - 1), LineBegin(n - 1), &m_LastRowStarts);
     m_Index.Assign(estimates);
     m_nUnwrapped = n - 1;
     m_nWrapNext = 0;
 }
 
-uint32_t CLogView::RowsOf(size_t line) {
-    if (m_Rows[line] == 0) {
-        uint32_t rows = 0;
-        Wrap(LineEnd(line), LineBegin(line), nullptr, rows);
-        m_Index.Add(line, static_cast<int64_t>(rows) - Estimate(line));
-        m_Rows[line] = rows;
+void CLogView::Learn(size_t line, uint32_t rows) {
+    // A line not wrapped yet stands in the index with its estimate.
+    const uint32_t counted = m_Rows[line] != 0 ? m_Rows[line] : Estimate(line);
+    if (m_Rows[line] == 0)
         --m_nUnwrapped;
-    }
+    m_Index.Add(line, static_cast<int64_t>(rows) - counted);
+    m_Rows[line] = rows;
+}
+
+uint32_t CLogView::RowsOf(size_t line) {
+    if (m_Rows[line] == 0)
+        Learn(line, Wrap(LineEnd(line), LineBegin(line), nullptr));
     return m_Rows[line];
 }
 
@@ -251,13 +248,9 @@ std::vector<size_t> CLogView::RowStarts(size_t line) {
     if (cached != m_RowCache.end())
         return cached->second;
     std::vector<size_t> starts;
-    uint32_t rows = 0;
-    Wrap(LineEnd(line), LineBegin(line), &starts, rows);
-    if (m_Rows[line] == 0) {
-        m_Index.Add(line, static_cast<int64_t>(rows) - Estimate(line));
-        m_Rows[line] = rows;
-        --m_nUnwrapped;
-    }
+    const uint32_t rows = Wrap(LineEnd(line), LineBegin(line), &starts);
+    if (m_Rows[line] == 0)
+        Learn(line, rows);
     if (m_RowCache.size() >= kRowCacheLines)
         m_RowCache.clear();
     m_RowCache.emplace(line, starts);

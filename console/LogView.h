@@ -133,12 +133,14 @@ private:
     size_t LineEnd(size_t line) const;
     // Where each row of the line begins (offsets into the text); the open last line's are kept.
     std::vector<size_t> RowStarts(size_t line);
-    void Wrap(size_t end, size_t from, std::vector<size_t>* starts, uint32_t& rows);
+    // Wraps a line's text from a row's start up to `end` (the line's end); how many rows, their starts if asked.
+    uint32_t Wrap(size_t end, size_t from, std::vector<size_t>* starts);
+    // The line has this many rows at the current width.
+    void Learn(size_t line, uint32_t rows);
     uint32_t RowsOf(size_t line);
     uint32_t Estimate(size_t line) const;
     int Width(size_t at, size_t end, int x, size_t& length);
     void ResetWrapping();
-    void AddLine(size_t line);
     RowPos TopOfEnd();
     RowPos Top();
     void SetTop(RowPos top);
