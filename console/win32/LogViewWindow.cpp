@@ -19,6 +19,14 @@ namespace {
 
 constexpr UINT_PTR kWrapTimer = 1;  // wraps the lines not yet wrapped at a new width, a piece at a time
 constexpr UINT_PTR kDragTimer = 2;  // scrolls while a selection is dragged beyond the pane
+constexpr UINT_PTR kScrollBarTimer = 3;  // brings the scroll bar up to date with the text that came
+// Setting the scroll bar draws it at once, which costs eight times a frame of text under Wine: while text streams in
+// it follows at this pace (scrolling by the user moves it at once).
+constexpr DWORD kScrollBarMs = 200;
+constexpr UINT_PTR kFrameTimer = 4;  // the next frame of text that streams in
+// Text that streams in is drawn at most this often (some 30 frames a second): at 500 chat lines a second a frame
+// per line took a third of a core.
+constexpr DWORD kFrameMs = 30;
 constexpr UINT kWrapPeriodMs = 10;
 constexpr size_t kWrapPieceBytes = 256 * 1024;
 constexpr UINT kDragPeriodMs = 50;
@@ -171,8 +179,7 @@ void CLogViewWindow::OnSize() {
     // What the new width left unwrapped is wrapped in the background; what shows is wrapped when drawn.
     if (m_View.WrapPending())
         ::SetTimer(m_hWnd, kWrapTimer, kWrapPeriodMs, nullptr);
-    m_bScrollBarStale = true;
-    Repaint();
+    Scrolled();
 }
 
 void CLogViewWindow::LogAppended(const CConsoleText& text, size_t logStart) {
@@ -182,17 +189,15 @@ void CLogViewWindow::LogAppended(const CConsoleText& text, size_t logStart) {
         m_View.Restart(text, logStart);
     else
         m_View.Appended();
-    // The scroll bar is brought up to date with the next frame: a flood of lines then sets it once per frame.
-    m_bScrollBarStale = true;
-    Repaint();
+    ScrollBarSoon();
+    RepaintSoon();
 }
 
 void CLogViewWindow::LogCleared(const CConsoleText& text, size_t logStart) {
     if (!m_hWnd)
         return;
     m_View.Restart(text, logStart);
-    m_bScrollBarStale = true;
-    Repaint();
+    Scrolled();
 }
 
 void CLogViewWindow::Repaint() {
@@ -202,14 +207,42 @@ void CLogViewWindow::Repaint() {
         m_bRepaintAsked = ::InvalidateRect(m_hWnd, nullptr, FALSE) != FALSE;
 }
 
+void CLogViewWindow::RepaintSoon() {
+    if (m_bRepaintAsked || m_bFrameTimer)
+        return;
+    const DWORD since = ::GetTickCount() - m_dwPaintedAt;
+    if (since >= kFrameMs)
+        Repaint();
+    else
+        m_bFrameTimer = ::SetTimer(m_hWnd, kFrameTimer, kFrameMs - since, nullptr) != 0;
+    if (!m_bRepaintAsked && !m_bFrameTimer)
+        Repaint();  // no timer to be had: now
+}
+
 void CLogViewWindow::Scrolled() {
     UpdateScrollBar();
     Repaint();
 }
 
+void CLogViewWindow::ScrollBarSoon() {
+    const DWORD since = ::GetTickCount() - m_dwScrollBarAt;
+    if (since >= kScrollBarMs)
+        UpdateScrollBar();
+    else if (!m_bScrollBarTimer)
+        m_bScrollBarTimer = ::SetTimer(m_hWnd, kScrollBarTimer, kScrollBarMs - since, nullptr) != 0;
+}
+
 void CLogViewWindow::UpdateScrollBar() {
-    m_bScrollBarStale = false;
+    if (m_bScrollBarTimer)
+        ::KillTimer(m_hWnd, kScrollBarTimer);
+    m_bScrollBarTimer = false;
+    m_dwScrollBarAt = ::GetTickCount();
     const CLogView::ScrollState state = m_View.Scroll();
+    if (m_bScrollBarSet && state.rows == m_ScrollBar.rows && state.page == m_ScrollBar.page &&
+        state.top == m_ScrollBar.top)
+        return;
+    m_ScrollBar = state;
+    m_bScrollBarSet = true;
     SCROLLINFO info{};
     info.cbSize = sizeof(info);
     info.fMask = SIF_ALL | SIF_DISABLENOSCROLL;
@@ -224,8 +257,7 @@ void CLogViewWindow::UpdateScrollBar() {
 
 void CLogViewWindow::OnPaint() {
     m_bRepaintAsked = false;
-    if (m_bScrollBarStale)
-        UpdateScrollBar();
+    m_dwPaintedAt = ::GetTickCount();
     CPaintScope paint(m_hWnd);
     if (!paint.Get())
         return;
@@ -502,9 +534,15 @@ void CLogViewWindow::OnTimer(UINT_PTR id) {
     if (id == kWrapTimer) {
         if (!m_View.WrapSome(kWrapPieceBytes))
             ::KillTimer(m_hWnd, kWrapTimer);
-        UpdateScrollBar();
+        ScrollBarSoon();
     } else if (id == kDragTimer) {
         OnDragTimer();
+    } else if (id == kScrollBarTimer) {
+        UpdateScrollBar();
+    } else if (id == kFrameTimer) {
+        ::KillTimer(m_hWnd, kFrameTimer);
+        m_bFrameTimer = false;
+        Repaint();
     }
 }
 

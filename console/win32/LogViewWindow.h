@@ -62,11 +62,14 @@ private:
     void OnContextMenu(int x, int y);
     void Scrolled();
     void UpdateScrollBar();
+    void ScrollBarSoon();
     void CopySelection();
     LRESULT GetText(WPARAM size, char* buffer);
     LRESULT GetSel(DWORD* start, DWORD* end);
     void SetSel(WPARAM start, LPARAM end);
     void Repaint();
+    // A repaint for text that came: soon, at most one frame every so often.
+    void RepaintSoon();
 
     HWND m_hWnd = nullptr;
     HFONT m_hFont = nullptr;    // the dialog's: not ours to delete
@@ -75,7 +78,12 @@ private:
     CLogView m_View;
     RECT m_TextArea{};  // the client area less the margins
     int m_nLineHeight = 1;
-    bool m_bScrollBarStale = true;
+    CLogView::ScrollState m_ScrollBar{};  // as the scroll bar was last set
+    bool m_bScrollBarSet = false;
+    bool m_bScrollBarTimer = false;
+    DWORD m_dwScrollBarAt = 0;
+    bool m_bFrameTimer = false;
+    DWORD m_dwPaintedAt = 0;
     bool m_bRepaintAsked = false;  // the whole pane waits for its WM_PAINT
     bool m_bFocused = false;
     bool m_bDragging = false;
