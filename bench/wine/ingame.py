@@ -22,19 +22,13 @@ TICK = os.sysconf("SC_CLK_TCK")
 EDGE_X, EDGE_Y = 200, 204
 
 
-def cpu_seconds(pid):
-    with open("/proc/%d/stat" % pid) as f:
-        fields = f.read().rsplit(")", 1)[1].split()
-    return (int(fields[11]) + int(fields[12])) / TICK  # utime, stime
-
-
 def core_shares(pids, seconds):
     """Each process's CPU over `seconds` of wall time, as a share of one core."""
-    before = [cpu_seconds(p) for p in pids]
+    before = [H.cpu_seconds(p) for p in pids]
     t0 = time.time()
     time.sleep(seconds)
     wall = time.time() - t0
-    return [(cpu_seconds(p) - b) / wall for p, b in zip(pids, before)]
+    return [(H.cpu_seconds(p) - b) / wall for p, b in zip(pids, before)]
 
 
 def painted_ms(host, command):

@@ -65,6 +65,7 @@ def flood(h, p, fake, pace, segments=None):
                 n += 1
         paths.append((path, rate))
     probes, syncs, seconds = [], [], 0.0
+    cpu = H.cpu_seconds(p.proc.pid)
     for path, rate in paths:
         fake.drain()
         fake.command(op="file", path=path, dst=KVL, port=P.PEER_PORT, rate=rate)
@@ -84,6 +85,7 @@ def flood(h, p, fake, pace, segments=None):
         if len(pane) == size:
             break
         size = len(pane)
+    cpu = H.cpu_seconds(p.proc.pid) - cpu
     numbers = [int(line.split()[-1]) for line in pane.split(b"\r\n") if line.startswith(b"Unknown: flood line ")]
     log_path = os.path.join(p.cwd, "flood.log")
     p.command(b"/savelog flood.log")
@@ -92,14 +94,16 @@ def flood(h, p, fake, pace, segments=None):
         with open(log_path, "rb") as f:
             logged = sum(1 for line in f.read().split(b"\n") if b"Unknown: flood line " in line)
     return {"shown": len(numbers), "in_order": numbers == sorted(numbers), "logged": logged, "seconds": seconds,
+            "cpu": cpu,
             "answer": max(x for x, _ in probes), "answer_median": statistics.median(m for _, m in probes),
             "posted": max(syncs), "posted_median": statistics.median(syncs)}
 
 
 def waits(f, idle):
     return ("the window answered within %.1f ms (median %.2f; %.1f x the idle window's longest), posted input within "
-            "%.1f ms (median %.2f)" % (f["answer"], f["answer_median"], f["answer"] / idle, f["posted"],
-                                       f["posted_median"]))
+            "%.1f ms (median %.2f); the program's CPU %.2f s, %.0f us a line"
+            % (f["answer"], f["answer_median"], f["answer"] / idle, f["posted"], f["posted_median"], f["cpu"],
+               f["cpu"] * 1e6 / max(f["shown"], 1)))
 
 
 def main():

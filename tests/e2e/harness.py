@@ -314,6 +314,13 @@ def sweep_stale():
             shutil.rmtree(os.path.join(tmp, name), ignore_errors=True)
 
 
+def cpu_seconds(pid):
+    """The CPU time a process has used (user and system), in seconds."""
+    with open("/proc/%d/stat" % pid) as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")  # utime, stime
+
+
 def stop_process(p, grace=3.0):
     if p is None or p.poll() is not None:
         return
