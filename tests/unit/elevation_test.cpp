@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "assistant/ElevationNotice.h"
-#include "tests/unit/FakeMainWindow.h"
+#include "tests/unit/ControllerFixture.h"
 
 using namespace kvltest;
 
