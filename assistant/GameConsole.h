@@ -40,9 +40,6 @@ public:
     // Takes in every line of the text that its line end has completed since the last time (all of them the first
     // time); how many. The lines stay in the text, which outlives the console.
     int TakeInLines(const CConsoleText& text);
-    size_t LineCount() const { return m_nLines; }
-    // A line taken in, 0 the newest.
-    std::string_view Line(size_t newest) const;
     // Moves the view by delta lines (positive: older), kept within the lines there are; whether it moved.
     bool Scroll(int delta);
 
@@ -53,11 +50,10 @@ public:
     // A key pressed while open: PAGEUP/PAGEDOWN scroll, LEFT/RIGHT move the caret, UP/DOWN recall from the
     // history, DELETE deletes right of the caret; other keys do nothing.
     ConsoleAction OnEditingKey(uint32_t vk);
+    // The line being typed, as ENTER leaves it to be run.
+    const std::string& Input() const { return m_strInput; }
     // The line has been run: into the history; the input is emptied and a recall ends.
     void LineRun(const std::string& line);
-    // Completes the input's last word with the first keyword that contains it (what follows it there, then a
-    // blank); whether it did.
-    static bool Complete(std::string& input, const std::vector<std::string>& keywords);
 
     // While closed: added lines more are on show in the game's corner, at most kMaxRecent + 1.
     void ShowRecent(int added);
@@ -65,14 +61,12 @@ public:
 
     void Paint(IOverlayCanvas& canvas) const;
 
-    const std::deque<std::string>& History() const { return m_History; }
-    const std::string& Input() const { return m_strInput; }
-    size_t Caret() const { return m_nCaret; }
-    int ScrollPosition() const { return m_nScroll; }
-    int HistoryPosition() const { return m_nHistoryPos; }
-    int Recent() const { return m_nRecent; }
-
 private:
+    // Completes the input's last word with the first keyword that contains it (what follows it there, then a
+    // blank); whether it did.
+    static bool Complete(std::string& input, const std::vector<std::string>& keywords);
+    // A line taken in, 0 the newest.
+    std::string_view Line(size_t newest) const;
     // A row of text with its black shadow one pixel down and right.
     static void WriteRow(IOverlayCanvas& canvas, int y, const std::string& text);
 

@@ -1,7 +1,14 @@
-// The keystroke sender's queue and worker loop.
+// The keystroke sender's queue, its worker loop and the worker's life.
 #include "assistant/KeystrokeSender.h"
 
 #include <utility>
+
+namespace {
+
+// How long shutdown waits for the worker to finish the text it is playing.
+constexpr unsigned kWorkerJoinMilliseconds = 2000;
+
+}  // namespace
 
 CKeyQueue::CKeyQueue(IQueueSync& sync, const IKeyboardLayout& layout, IKeyInjector& injector)
     : m_Sync(sync), m_Layout(layout), m_Injector(injector) {}
@@ -91,4 +98,40 @@ int KeystrokeWorker(CKeyQueue* queue) {
         }
     }
     return 0;
+}
+
+bool CKeystrokeSender::Start() {
+    m_pQueueSync = m_Platform.CreateQueueSync();
+    if (!m_pQueueSync)
+        return false;
+    // The queue is the worker's only way to the layout and the hook library: see Stop.
+    m_pKeyQueue = std::make_unique<CKeyQueue>(*m_pQueueSync, m_Platform.Layout(), m_Injector);
+    CKeyQueue* queue = m_pKeyQueue.get();
+    m_pWorker = m_Platform.StartThread([queue] { KeystrokeWorker(queue); });
+    return m_pWorker != nullptr;
+}
+
+bool CKeystrokeSender::Send(const std::string& text) {
+    if (!m_pWorker)
+        return false;
+    m_pKeyQueue->Push(text);
+    return true;
+}
+
+void CKeystrokeSender::Stop() {
+    if (m_pWorker) {
+        // From here on the worker types nothing and no longer reaches the platform objects it was given, which go
+        // with the main window; a delay in progress ends at once.
+        m_pKeyQueue->Stop();
+        if (!m_pWorker->Join(kWorkerJoinMilliseconds)) {
+            // Still finishing its text: the thread keeps using its queue and synchronisation until the process
+            // ends, so they are left to it rather than freed underneath it.
+            (void)m_pWorker.release();
+            (void)m_pKeyQueue.release();
+            (void)m_pQueueSync.release();
+        }
+        m_pWorker.reset();
+    }
+    m_pKeyQueue.reset();
+    m_pQueueSync.reset();
 }

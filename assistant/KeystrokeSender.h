@@ -1,5 +1,5 @@
-// The keystroke sender's queue and worker: texts are queued on the main window's thread and played, one after the
-// other, by a worker thread of their own. The platform's mutex, auto-reset event and thread are reached through
+// The keystroke sender: texts are queued on the main window's thread and played, one after the other, by a worker
+// thread of their own, which lives from the assistant's start to its shutdown. The platform's mutex, auto-reset event and thread are reached through
 // small interfaces (the toolchain for Windows has no std::thread).
 #pragma once
 
@@ -101,3 +101,28 @@ private:
 // The worker thread's function: takes the queued texts and plays each completely before the next. Returns 1 at
 // once without a queue, 0 when the queue tells it to end.
 int KeystrokeWorker(CKeyQueue* queue);
+
+// The worker's life: its queue's synchronisation, the queue and the thread, from start to shutdown.
+class CKeystrokeSender {
+public:
+    // The platform's synchronisation, thread and layout; the keys go to the injector (the hook library).
+    CKeystrokeSender(IKeystrokePlatform& platform, IKeyInjector& injector)
+        : m_Platform(platform), m_Injector(injector) {}
+    ~CKeystrokeSender() { Stop(); }
+    CKeystrokeSender(const CKeystrokeSender&) = delete;
+    CKeystrokeSender& operator=(const CKeystrokeSender&) = delete;
+
+    // Makes the queue and starts the worker; false when either cannot be had (nothing is typed then).
+    bool Start();
+    // Queues a text in the keystroke notation; false (nothing queued) when the worker is not running.
+    bool Send(const std::string& text);
+    // The worker types nothing more and lets go of the platform's objects, which may go once this has returned.
+    void Stop();
+
+private:
+    IKeystrokePlatform& m_Platform;
+    IKeyInjector& m_Injector;
+    std::unique_ptr<IQueueSync> m_pQueueSync;
+    std::unique_ptr<CKeyQueue> m_pKeyQueue;
+    std::unique_ptr<IWorkerThread> m_pWorker;
+};

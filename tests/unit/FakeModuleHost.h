@@ -54,8 +54,10 @@ public:
     }
     void KillTimer(unsigned id) override { timers.erase(id); }
     bool IsWindowOnScreen() const override { return onScreen; }
-    void ShowTrayBalloon(const std::string& text, const std::string& title, BalloonIcon, unsigned) override {
-        balloons.push_back(title + "|" + text);
+    void ShowTrayBalloon(const std::string& text, const std::string& title, BalloonIcon icon,
+                         unsigned seconds) override {
+        balloons.push_back(title + "|" + text + "|" + std::to_string(static_cast<int>(icon)) + "|" +
+                           std::to_string(seconds));
     }
 
     // Off in the benchmarks, which time the module and not its host: what is written is not kept, only counted.
@@ -69,7 +71,7 @@ public:
     std::vector<std::string> keywords;    // completion words, in the order offered
     std::map<unsigned, unsigned> timers;  // id -> period of the live timers
     bool onScreen = true;
-    std::vector<std::string> balloons;  // "title|text"
+    std::vector<std::string> balloons;  // "title|text|icon|seconds"
 };
 
 }  // namespace kvltest

@@ -1,7 +1,9 @@
-// The main window's text panes as the console and the command line see them: the output pane (IOutputPane) and the
-// command box (IEditBox), a one-line text box where typing replaces the selection and Backspace deletes it (or the
-// character before the caret).
+// The main window's text panes as the console and the command line see them: the output pane (IOutputPane; a log
+// emptied must begin at the end of the text) and the command box (IEditBox), a one-line text box where typing
+// replaces the selection and Backspace deletes it (or the character before the caret).
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <string>
 #include <utility>
@@ -14,10 +16,15 @@ namespace kvltest {
 class FakePane : public IOutputPane {
 public:
     std::string text;
+    int cleared = 0;
     void LogAppended(const CConsoleText& all, size_t logStart) override {
         text += all.Bytes(logStart + text.size(), all.Size());
     }
-    void LogCleared(const CConsoleText&, size_t) override { text.clear(); }
+    void LogCleared(const CConsoleText& all, size_t logStart) override {
+        EXPECT_EQ(logStart, all.Size()) << "an emptied log begins at the end of the text";
+        text.clear();
+        ++cleared;
+    }
 };
 
 class FakeBox : public IEditBox {

@@ -26,21 +26,9 @@ static const std::vector<ConsoleCommand> MainCommands = kvltest::RegisteredComma
 
 namespace {
 
-const std::string kRefused = "Command refused: text longer than 255 characters";
+using kvltest::FakePane;
 
-class FakePane : public IOutputPane {
-public:
-    void LogAppended(const CConsoleText& all, size_t logStart) override {
-        m_Text += all.Bytes(logStart + m_Text.size(), all.Size());
-    }
-    void LogCleared(const CConsoleText& all, size_t logStart) override {
-        EXPECT_EQ(logStart, all.Size()) << "an emptied log begins at the end of the text";
-        m_Text.clear();
-        ++m_nCleared;
-    }
-    std::string m_Text;
-    int m_nCleared = 0;
-};
+const std::string kRefused = "Command refused: text longer than 255 characters";
 
 class FakeOverlay : public IOverlaySink {
 public:
@@ -107,7 +95,7 @@ protected:
         ASSERT_EQ(m_Console.RegisterCommands(MainCommands.data(), MainCommands.size()), 0);
         m_Console.SetDefaultCommand(CMD_A);
     }
-    void TearDown() override { EXPECT_EQ(m_Pane.m_Text, m_Console.Log()) << "pane and log differ"; }
+    void TearDown() override { EXPECT_EQ(m_Pane.text, m_Console.Log()) << "pane and log differ"; }
 
     // Runs a line; returns its result and leaves what it wrote in m_Out and what it sent in m_Owner.m_Sent.
     int Run(const std::string& line) {
@@ -262,8 +250,8 @@ TEST_F(ConsoleTest, ClearEmptiesLogAndPaneButNotTheOverlay) {
     const size_t overlayCalls = m_Overlay.m_Texts.size();
     EXPECT_EQ(Run("/clear"), 0);
     EXPECT_EQ(m_Console.Log(), "");
-    EXPECT_EQ(m_Pane.m_Text, "");
-    EXPECT_EQ(m_Pane.m_nCleared, 1);
+    EXPECT_EQ(m_Pane.text, "");
+    EXPECT_EQ(m_Pane.cleared, 1);
     EXPECT_EQ(m_Overlay.m_Texts.size(), overlayCalls);
     EXPECT_EQ(Run("/clear;/echo after"), 0);
     EXPECT_EQ(m_Console.Log(), "after\r\n");

@@ -3,17 +3,17 @@
 #include <gtest/gtest.h>
 
 #include "assistant/ElevationNotice.h"
-#include "tests/unit/ControllerFixture.h"
+#include "tests/unit/AssistantRig.h"
 
 using namespace kvltest;
 
 namespace {
 
-constexpr uintptr_t kGame = 0x100;
 constexpr Elevation kNo = Elevation::NotElevated, kYes = Elevation::Elevated, kUnknown = Elevation::CannotTell;
 
-class ElevationTest : public ControllerFixture {
+class ElevationTest : public AssistantRig {
 protected:
+    void SetUp() override { ASSERT_EQ(assistant.Start(), 0); }
     // A run of the game, in front (0: its process cannot be found), and how elevated it and this program run.
     void GameStarts(uint32_t process, Elevation own, Elevation game) {
         windows.game = windows.foreground = kGame;
@@ -23,16 +23,16 @@ protected:
     }
     // How often the notice was said; each time in a balloon too.
     size_t Told() const {
+        const std::string written(host.all.Data(), host.all.Size());
         size_t count = 0;
-        for (size_t at = 0; (at = pane.text.find(CElevationNotice::kLine, at)) != std::string::npos; ++at)
+        for (size_t at = 0; (at = written.find(CElevationNotice::kLine, at)) != std::string::npos; ++at)
             ++count;
-        EXPECT_EQ(view.balloons.size(), count);
+        EXPECT_EQ(host.balloons.size(), count);
         return count;
     }
 };
 
 TEST_F(ElevationTest, OnlyAGameAboveAProgramThatIsNotElevatedIsOutOfReachSaidOncePerRun) {
-    Start();
     const struct {
         const char* name;
         uint32_t process;
@@ -51,28 +51,27 @@ TEST_F(ElevationTest, OnlyAGameAboveAProgramThatIsNotElevatedIsOutOfReachSaidOnc
     size_t told = 0;
     for (const auto& c : cases) {
         GameStarts(c.process, c.own, c.game);
-        controller.OnTimer(TIMER_GAME_WATCH);  // the game is found
+        assistant.OnTimer(TIMER_GAME_WATCH);  // the game is found
         told += c.outOfReach ? 1 : 0;
-        EXPECT_EQ(Run("/bw_sayall gg"), c.outOfReach ? std::string(CElevationNotice::kTypingLine) + "\r\n" : "")
+        EXPECT_EQ(Run(CMD_BW_SAYALL, "gg"), c.outOfReach ? std::string(CElevationNotice::kTypingLine) + "\r\n" : "")
             << c.name;
-        controller.OnTimer(TIMER_GAME_WATCH);
+        assistant.OnTimer(TIMER_GAME_WATCH);
         EXPECT_EQ(Told(), told) << c.name;
     }
-    EXPECT_EQ(view.balloons[0], std::string(CElevationNotice::kBalloonTitle) + "|" + CElevationNotice::kBalloonText +
+    EXPECT_EQ(host.balloons[0], std::string(CElevationNotice::kBalloonTitle) + "|" + CElevationNotice::kBalloonText +
                                     "|" + std::to_string(static_cast<int>(BalloonIcon::Warning)) + "|10");
 }
 
 TEST_F(ElevationTest, ABindingOrTheConsoleKeyBeforeTheWatchSaysItFirst) {
-    Start();
-    ASSERT_EQ(Run("/bind F5 /echo bound"), "");
-    const HookEvent reports[] = {{HOOK_KEY_DOWN, 0x74, 0}, {HOOK_CONSOLE_KEY, 0, 0}};
+    ASSERT_EQ(Run(CMD_BIND, "F5 /echo bound"), "");
+    const HookEvent keys[] = {{HOOK_KEY_DOWN, 0x74, 0}, {HOOK_CONSOLE_KEY, 0, 0}};
     for (uint32_t run = 0; run < 2; ++run) {
         GameStarts(run + 1, kNo, kYes);  // not seen by the watch yet
-        hookReports.receiver->QueueHookEvent(reports[run]);
-        hookReports.receiver->DrainHookEvents();
+        Report(keys[run].event, keys[run].wParam);
         EXPECT_EQ(Told(), run + 1u);
     }
-    EXPECT_NE(pane.text.find("bound\r\n"), std::string::npos) << "the binding runs all the same";
+    EXPECT_EQ(host.executed, std::vector<std::string>({"/echo bound"})) << "the binding runs all the same";
+    EXPECT_EQ(keyRelay.mode, KEYMODE_TEXT) << "and the console opens";
 }
 
 TEST(LetProcessesBelowIn, OnlyAnElevatedCopyOpensItsWindows) {

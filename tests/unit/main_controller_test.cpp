@@ -10,7 +10,6 @@
 #include "gamemon/GameMonitorModule.h"
 #include "peer/PeerDatagrams.h"
 #include "tests/unit/ControllerFixture.h"
-#include "tests/unit/FakeOverlay.h"
 #include "tests/unit/GameDatagramBuilder.h"
 
 using namespace kvltest;
