@@ -55,6 +55,8 @@ public:
     void DeliverFailure(uint16_t port = GAME_SEARCH_PORT);
     // Each socket's notification until it has read what was queued for it.
     void DeliverQueued();
+    // Datagrams and failures that Deliver and DeliverFailure found no socket for (dropped).
+    int undelivered = 0;
     // Delivers the echoes of our own sends, in order, until none is left (answers to answers included).
     void Pump();
 
@@ -141,6 +143,8 @@ private:
     };
     // The socket bound to port on address `at`, else the first bound to port.
     LanSocket* Route(uint16_t port, const std::string& at) const;
+    // The datagram at its socket, now notified; false when there is none.
+    bool Arrive(const Bytes& bytes, const std::string& from, uint16_t port, const std::string& at);
     std::deque<Echo> m_Echoes;
 };
 
@@ -240,17 +244,26 @@ inline bool FakeLan::Queue(const Bytes& bytes, const std::string& from, uint16_t
     return socket != nullptr;
 }
 
-inline void FakeLan::Deliver(const Bytes& bytes, const std::string& from, uint16_t port, const std::string& at) {
-    if (LanSocket* socket = Route(port, at)) {
+inline bool FakeLan::Arrive(const Bytes& bytes, const std::string& from, uint16_t port, const std::string& at) {
+    LanSocket* socket = Route(port, at);
+    if (socket) {
         socket->m_Inbox.Take(bytes, from, port, false);
         socket->Notify();
     }
+    return socket != nullptr;
+}
+
+inline void FakeLan::Deliver(const Bytes& bytes, const std::string& from, uint16_t port, const std::string& at) {
+    if (!Arrive(bytes, from, port, at))
+        ++undelivered;
 }
 
 inline void FakeLan::DeliverFailure(uint16_t port) {
     if (LanSocket* socket = Route(port, std::string())) {
         socket->m_Inbox.Take(Bytes(), std::string(), port, true);
         socket->Notify();
+    } else {
+        ++undelivered;
     }
 }
 
@@ -263,7 +276,7 @@ inline void FakeLan::Pump() {
     while (!m_Echoes.empty()) {
         Echo next = std::move(m_Echoes.front());
         m_Echoes.pop_front();
-        Deliver(next.bytes, next.from, next.port, next.at);
+        (void)Arrive(next.bytes, next.from, next.port, next.at);  // an echo for a socket that has gone is lost
     }
 }
 

@@ -15,6 +15,8 @@ namespace {
 
 class ServerMonitorTest : public ::testing::Test {
 protected:
+    void TearDown() override { EXPECT_EQ(lan.undelivered, 0) << "a datagram delivered with no socket open"; }
+
     FakeLan lan;
     CServerMonitor monitor{lan, "192.168.5.10"};
 
