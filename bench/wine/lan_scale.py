@@ -77,6 +77,7 @@ def listings(p):
     p.command(b"/clear")
     p.ctl("set-text", H.IDC_COMMAND, b"/games")
     p.ctl("paint", H.IDC_OUTPUT)
+    time.sleep(0.1)  # a quiet pane, as a command typed by the user finds it (streaming text is drawn a frame at a time)
     t = time.time()
     p.ctl("post-key", H.IDC_COMMAND, "RETURN")
     p.ctl("paint", H.IDC_OUTPUT)
