@@ -100,7 +100,6 @@ void CLogView::Restart(const CConsoleText& text, size_t logStart) {
     m_nUnwrapped = 0;
     m_nWrapNext = 0;
     m_bFollow = true;
-    m_nTopLine = 0;
     m_nTopOffset = m_nLogStart;
     m_nAnchor = m_nCaret = 0;
     Appended();
@@ -297,10 +296,11 @@ CLogView::RowPos CLogView::TopOfEnd() {
 CLogView::RowPos CLogView::Top() {
     if (m_bFollow || Lines() == 0)
         return TopOfEnd();
-    const std::vector<size_t> starts = RowStarts(m_nTopLine);
+    const size_t line = std::min(m_pText->LineOf(m_nTopOffset) - m_nFirstLine, Lines() - 1);
+    const std::vector<size_t> starts = RowStarts(line);
     const auto after = std::upper_bound(starts.begin(), starts.end(), m_nTopOffset);
     const size_t row = after == starts.begin() ? 0 : static_cast<size_t>(after - starts.begin()) - 1;
-    return {m_nTopLine, static_cast<uint32_t>(row)};
+    return {line, static_cast<uint32_t>(row)};
 }
 
 void CLogView::SetTop(RowPos top) {
@@ -310,7 +310,6 @@ void CLogView::SetTop(RowPos top) {
         return;
     }
     m_bFollow = false;
-    m_nTopLine = top.line;
     m_nTopOffset = RowStarts(top.line)[top.row];
 }
 

@@ -171,7 +171,6 @@ private:
     std::unordered_map<size_t, std::vector<size_t>> m_RowCache;  // rows of lines drawn lately
 
     bool m_bFollow = true;
-    size_t m_nTopLine = 0;
     size_t m_nTopOffset = 0;  // text offset of the top row's first byte, which stays in view over a new width
 
     size_t m_nAnchor = 0, m_nCaret = 0;

@@ -360,11 +360,9 @@ private:
     std::vector<std::string>& m_Log;
 };
 
-class ModuleRouterTest : public ::testing::Test, public IConsoleOwner {
+// The main window's logic with recording modules in place of the program's subsystems.
+class ModuleRouterTest : public ControllerFixture {
 protected:
-    void SendConsoleCommand(std::unique_ptr<CommandRequest> request) override {
-        controller.OnConsoleCommand(std::move(request));
-    }
     void SetUp() override {
         context.Settings().RefreshAuto = 0;
         controller
@@ -375,15 +373,9 @@ protected:
             "beta", -1, std::vector<ConsoleCommand>{{40, "beta", "B"}, {42, "gamma", "C"}}, 4002, log));
         controller.AddMessageHandler(first);
         controller.AddMessageHandler(second);
-        controller.Start(this, &pane, &box, &tree);
+        Start();
     }
 
-    FakeView view;
-    FakePane pane;
-    FakeBox box;
-    FakeTreeView tree;
-    CAppContext context{"10.77.0.2"};
-    CMainController controller{view, context};
     std::vector<std::string> log;
     RecordingHandler first{0x8014, log};
     RecordingHandler second{0x4A, log};
